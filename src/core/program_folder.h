@@ -1,0 +1,20 @@
+#pragma once
+// The program folder: where setup.dat, Log/, manual/ and dev/ live. By default
+// the folder of the executable; velloran-cli --home names another one.
+#include <QDir>
+#include <QString>
+
+namespace vel {
+
+struct ProgramFolder {
+    QString root;  // absolute, without a trailing "/"
+
+    QString path(const QString& relative) const { return root + "/" + relative; }
+    QString setupDat() const { return path("setup.dat"); }
+    QString logDir() const { return path("Log"); }
+    QString logFile(const QString& name) const { return path("Log/" + name); }  // e.g. "RsLog.log"
+    QString manual() const { return path("manual/help.html"); }
+    QString comLink(int portNumber) const { return path("dev/com" + QString::number(portNumber)); }
+};
+
+}  // namespace vel

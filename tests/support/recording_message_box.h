@@ -1,0 +1,26 @@
+#pragma once
+// Records every message the engine shows; answers questions from a queue.
+#include <QStringList>
+#include <deque>
+
+#include "core/message_box.h"
+
+namespace vel::test {
+
+class RecordingMessageBox : public MessageBox {
+public:
+    void info(const QString& text) override { shown.append(text); }
+    bool ask(const QString& text) override {
+        asked.append(text);
+        if (answers.empty()) return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+
+    QStringList shown;
+    QStringList asked;
+    std::deque<bool> answers;  // Yes = true; No when empty
+};
+
+}  // namespace vel::test
