@@ -41,6 +41,8 @@ struct SettingsRecord {
     bool rsLogEnabled = false;              // 30
     bool alarmLogEnabled = false;           // 31
     // 32..35 are reserved: written as zero and empty, skipped on reading.
+
+    friend bool operator==(const SettingsRecord&, const SettingsRecord&) = default;
 };
 
 }  // namespace vel
