@@ -1,0 +1,41 @@
+#pragma once
+// The connection to the spreadsheet: the backend that reaches the application
+// and whether a workbook is open in it. While workbookOpen is false every
+// workbook operation and every cell write is skipped. Any failed call drops
+// the flag; only a successful open raises it again.
+#include <QString>
+#include <functional>
+
+#include "core/message_box.h"
+#include "output/workbook.h"
+
+namespace vel {
+
+struct WorkbookConnection {
+    Workbook* app = nullptr;  // the backend; never owned here
+    bool workbookOpen = false;
+};
+
+// How an open request ended.
+enum class WorkbookOpenResult {
+    NoName,       // the name box was empty
+    NotFound,     // no file of that name
+    Reshown,      // the open connection was shown again
+    Opened,       // a new application holds the workbook
+    StartFailed,  // the application could not be started or the workbook not opened
+};
+
+// The open button: checks the name, re-shows an open connection or starts a
+// new application with the workbook. Shows the messages of each failure;
+// the caller refreshes its panel afterwards. `workbookPath` receives the name
+// once it is not empty. `fileExists` defaults to a file-system test.
+WorkbookOpenResult openWorkbookConnection(WorkbookConnection& conn, const QString& nameText,
+                                          QString& workbookPath, MessageBox& messages,
+                                          const std::function<bool(const QString&)>& fileExists = {});
+
+// The close button: saves the active workbook and, once it is saved, quits
+// the application; whether those succeed or not, the application is released
+// and the connection is closed. Shows nothing.
+void closeWorkbookConnection(WorkbookConnection& conn);
+
+}  // namespace vel

@@ -1,0 +1,105 @@
+#include "output/workbook_connection.h"
+
+#include <gtest/gtest.h>
+
+#include "output/null_workbook.h"
+#include "support/fake_workbook.h"
+#include "support/recording_message_box.h"
+
+namespace vel {
+namespace {
+
+TEST(OpenWorkbook, NameChecksComeFirst) {
+    struct Case {
+        QString name;
+        bool exists;
+        WorkbookOpenResult want;
+        QString message;
+        QString wantPath;
+    };
+    const Case cases[] = {
+        {"", true, WorkbookOpenResult::NoName, "エクセルファイルを指定して下さい!", "old.xls"},
+        {"/data/ない.xls", false, WorkbookOpenResult::NotFound, "/data/ない.xlsが見つかりません！", "/data/ない.xls"},
+    };
+    for (const Case& c : cases) {
+        test::FakeWorkbook app;
+        WorkbookConnection conn{&app, false};
+        QString path = "old.xls";
+        test::RecordingMessageBox box;
+        const auto r = openWorkbookConnection(conn, c.name, path, box, [&](const QString&) { return c.exists; });
+        EXPECT_EQ(r, c.want);
+        EXPECT_EQ(box.shown, QStringList{c.message});
+        EXPECT_EQ(path, c.wantPath);
+        EXPECT_FALSE(conn.workbookOpen);
+        EXPECT_TRUE(app.calls.isEmpty());
+    }
+}
+
+TEST(OpenWorkbook, StartsTheApplicationOrReportsThatItCannot) {
+    struct Case {
+        const char* what;
+        bool alreadyOpen;
+        QString failing;
+        WorkbookOpenResult want;
+        bool wantOpen;
+        QStringList wantCalls;
+    };
+    const QStringList fresh{"createApplication", "openWorkbook /w/a.xls", "setVisible", "setWindowNormal"};
+    const Case cases[] = {
+        {"new connection", false, "", WorkbookOpenResult::Opened, true, fresh},
+        {"open one is shown again", true, "", WorkbookOpenResult::Reshown, true, {"setVisible", "setWindowNormal"}},
+        {"a lost connection is replaced", true, "setWindowNormal", WorkbookOpenResult::StartFailed, false,
+         {"setVisible", "setWindowNormal", "createApplication", "openWorkbook /w/a.xls", "setVisible",
+          "setWindowNormal", "release"}},
+        {"no application", false, "createApplication", WorkbookOpenResult::StartFailed, false,
+         {"createApplication", "release"}},
+        {"workbook will not open", false, "openWorkbook", WorkbookOpenResult::StartFailed, false,
+         {"createApplication", "openWorkbook /w/a.xls", "release"}},
+    };
+    for (const Case& c : cases) {
+        test::FakeWorkbook app;
+        if (!c.failing.isEmpty()) app.failing.insert(c.failing);
+        WorkbookConnection conn{&app, c.alreadyOpen};
+        QString path;
+        test::RecordingMessageBox box;
+        const auto r = openWorkbookConnection(conn, "/w/a.xls", path, box, [](const QString&) { return true; });
+        EXPECT_EQ(r, c.want) << c.what;
+        EXPECT_EQ(conn.workbookOpen, c.wantOpen) << c.what;
+        EXPECT_EQ(app.calls, c.wantCalls) << c.what;
+        EXPECT_EQ(box.shown, c.wantOpen ? QStringList{} : QStringList{"エクセルが起動できません！"}) << c.what;
+    }
+}
+
+TEST(OpenWorkbook, TheBuildWithoutASpreadsheetCannotStartOne) {
+    NullWorkbook none;
+    WorkbookConnection conn{&none, false};
+    QString path;
+    test::RecordingMessageBox box;
+    EXPECT_EQ(openWorkbookConnection(conn, "/w/a.xls", path, box, [](const QString&) { return true; }),
+              WorkbookOpenResult::StartFailed);
+    EXPECT_FALSE(conn.workbookOpen);
+    EXPECT_EQ(box.shown, QStringList{"エクセルが起動できません！"});
+}
+
+TEST(CloseWorkbook, AlwaysEndsTheConnectionAndNeverQuitsOverAnUnsavedWorkbook) {
+    struct Case {
+        QString failing;
+        QStringList wantCalls;
+    };
+    const Case cases[] = {
+        {"", {"saveActiveWorkbook", "quit", "release"}},
+        {"quit", {"saveActiveWorkbook", "quit", "release"}},
+        {"saveActiveWorkbook", {"saveActiveWorkbook", "release"}},
+    };
+    for (const Case& c : cases) {
+        test::FakeWorkbook app;
+        if (!c.failing.isEmpty()) app.failing.insert(c.failing);
+        WorkbookConnection conn{&app, true};
+        closeWorkbookConnection(conn);
+        EXPECT_FALSE(conn.workbookOpen) << c.failing.toStdString();
+        EXPECT_EQ(app.calls, c.wantCalls) << c.failing.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace vel
