@@ -1,0 +1,43 @@
+#include "log/log_lines.h"
+
+#include "text/vb.h"
+
+namespace vel::loglines {
+namespace {
+
+QString alarmLine(const QDateTime& now, const QString& event, int itemNumber, const QString& name,
+                  const QString& value) {
+    return stamp(now) + QStringLiteral(", ") + event + QStringLiteral(",[") + vb::threeDigits(itemNumber) +
+           QStringLiteral("],") + name + QStringLiteral("=, ") + value;
+}
+
+}  // namespace
+
+QString stamp(const QDateTime& now) { return vb::formatDate(now, vb::DateFormat::LongDateTime); }
+
+QString cycleMarker(const QDateTime& now) { return QStringLiteral("[") + stamp(now) + QStringLiteral("]"); }
+QString sent(const QString& text) { return QStringLiteral("● ") + text; }
+QString received(const QString& reply) { return QStringLiteral("○ ") + reply; }
+
+QString acquisitionStarted(const QDateTime& now) { return stamp(now) + QStringLiteral(", データ取得開始"); }
+QString acquisitionEnded(const QDateTime& now) { return stamp(now) + QStringLiteral(", データ取得終了"); }
+
+QString alarmRaised(const QDateTime& now, int itemNumber, const QString& name, const QString& value) {
+    return alarmLine(now, QStringLiteral("アラーム発生"), itemNumber, name, value);
+}
+
+QString alarmCleared(const QDateTime& now, int itemNumber, const QString& name, const QString& value) {
+    return alarmLine(now, QStringLiteral("アラーム復帰"), itemNumber, name, value);
+}
+
+QString workbookUnreachable(const QDateTime& now) { return stamp(now) + QStringLiteral(" エクセルにアクセスできません"); }
+
+QString normalMailRefused(const QDateTime& now, const QString& libraryMessage) {
+    return stamp(now) + QStringLiteral(", 通常メールパラメータエラー：") + libraryMessage;
+}
+
+QString alarmMailRefused(const QDateTime& now, const QString& libraryMessage) {
+    return stamp(now) + QStringLiteral(", アラームメールパラメータエラー：") + libraryMessage;
+}
+
+}  // namespace vel::loglines

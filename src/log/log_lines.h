@@ -1,0 +1,29 @@
+#pragma once
+// The texts of the lines that go to the communication log and the alarm log,
+// composed in one place so every log says the same thing the same way. The
+// reporting code passes the result to LogSink::rsLogLine or alarmLogLine.
+// `now` is the local time of the event (Timer::localNow()).
+#include <QDateTime>
+#include <QString>
+
+namespace vel::loglines {
+
+// "yyyy/mm/dd hh:mm:ss", the time stamp of every log line.
+QString stamp(const QDateTime& now);
+
+// Communication log.
+QString cycleMarker(const QDateTime& now);   // "[2024/05/01 12:00:00]"
+QString sent(const QString& text);           // "● " + text
+QString received(const QString& reply);      // "○ " + reply
+
+// Alarm log. `itemNumber` is the number shown for the item (its row in the
+// run monitor grid), written with at least three digits.
+QString acquisitionStarted(const QDateTime& now);
+QString acquisitionEnded(const QDateTime& now);
+QString alarmRaised(const QDateTime& now, int itemNumber, const QString& name, const QString& value);
+QString alarmCleared(const QDateTime& now, int itemNumber, const QString& name, const QString& value);
+QString workbookUnreachable(const QDateTime& now);
+QString normalMailRefused(const QDateTime& now, const QString& libraryMessage);
+QString alarmMailRefused(const QDateTime& now, const QString& libraryMessage);
+
+}  // namespace vel::loglines

@@ -1,0 +1,72 @@
+#pragma once
+// The communication log (Log/RsLog.log) and the alarm log (Log/AlarmLog.log):
+// every line goes to its run monitor pane and, while its switch is on, to its
+// file. Each file is opened at its first line and then kept open, so that a
+// line costs one write; a file that fails to open or to take a line is closed
+// and left alone (handle -1) until the program is restarted. The panes go on
+// showing the lines whatever happens to the files.
+#include <QString>
+
+#include <cstdint>
+#include <utility>
+
+#include "core/append_file.h"
+#include "core/program_folder.h"
+#include "log/log_sink.h"
+#include "measure/run_monitor_model.h"
+#include "settings/settings_record.h"
+
+namespace vel {
+
+// One log file kept open between lines.
+class LogFile {
+public:
+    explicit LogFile(QString path) : path_(std::move(path)) {}
+
+    // Appends the text and CR LF; on a failure closes the file and disables it.
+    void writeLine(const QString& text);
+    void close();
+
+    // 0 = not opened yet, > 0 = open, -1 = disabled after a failure.
+    int16_t handle() const { return handle_; }
+    const QString& path() const { return path_; }
+
+private:
+    QString path_;
+    AppendFile file_;
+    int16_t handle_ = 0;
+};
+
+class Logs : public LogSink {
+public:
+    // The switches rsLogEnabled and alarmLogEnabled are read from `settings`
+    // at every line (the run monitor's check boxes change them there); the
+    // panes are the model's txtTerm and txtLog.
+    Logs(const ProgramFolder& folder, SettingsRecord& settings, RunMonitorModel& monitor);
+
+    // Shows the line in txtTerm and writes it, without backspaces, CR and LF,
+    // to RsLog.
+    void rsLogLine(const QString& text) override;
+    // Writes the line unchanged to AlarmLog and shows it in txtLog.
+    void alarmLogLine(const QString& text) override;
+
+    void rsLogWrite(const QString& text);
+    void alarmLogWrite(const QString& text);
+
+    // The main window's unload: closes both files and sets both handles to 0.
+    void closeLogs();
+
+    int16_t rsLogHandle() const { return rsLog_.handle(); }
+    int16_t alarmLogHandle() const { return alarmLog_.handle(); }
+
+    QString rsLogPath() const { return rsLog_.path(); }
+    QString alarmLogPath() const { return alarmLog_.path(); }
+
+private:
+    SettingsRecord& settings_;
+    RunMonitorModel& monitor_;
+    LogFile rsLog_;
+    LogFile alarmLog_;
+};
+
+}  // namespace vel
