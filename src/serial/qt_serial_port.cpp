@@ -1,0 +1,222 @@
+#include "serial/qt_serial_port.h"
+
+#include <QFileInfo>
+#include <QSerialPort>
+#include <QTimer>
+
+#include "serial/port_device.h"
+
+namespace vel {
+namespace {
+
+constexpr int kLinePollMs = 50;  // how often line errors and modem lines are looked at
+
+QSerialPort::Parity qtParity(char letter) {
+    switch (letter) {
+    case 'e': return QSerialPort::EvenParity;
+    case 'o': return QSerialPort::OddParity;
+    case 'm': return QSerialPort::MarkParity;
+    case 's': return QSerialPort::SpaceParity;
+    default: return QSerialPort::NoParity;
+    }
+}
+
+QSerialPort::StopBits qtStopBits(const QString& stopBits) {
+    if (stopBits == "1.5") return QSerialPort::OneAndHalfStop;
+    if (stopBits == "2") return QSerialPort::TwoStop;
+    return QSerialPort::OneStop;
+}
+
+QSerialPort::FlowControl qtFlowControl(int16_t mode) {
+    switch (mode) {
+    case 1: return QSerialPort::SoftwareControl;
+    case 2: return QSerialPort::HardwareControl;
+    default: return QSerialPort::NoFlowControl;
+    }
+}
+
+}  // namespace
+
+QtSerialPort::QtSerialPort(ProgramFolder folder)
+    : folder_(std::move(folder)),
+      port_(std::make_unique<QSerialPort>()),
+      lineTimer_(std::make_unique<QTimer>()) {
+    lineTimer_->setInterval(kLinePollMs);
+    QObject::connect(lineTimer_.get(), &QTimer::timeout, lineTimer_.get(), [this] { pollLines(); });
+    QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(), [this] { onReadyRead(); });
+    QObject::connect(port_.get(), &QSerialPort::errorOccurred, port_.get(),
+                     [this](QSerialPort::SerialPortError error) {
+                         // A device that is unplugged (or a pseudo-terminal whose
+                         // other side closed) fails every read from then on.
+                         if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
+                             onDeviceLost();
+                     });
+}
+
+QtSerialPort::~QtSerialPort() {
+    handler_ = nullptr;
+    close();
+}
+
+void QtSerialPort::setPortNumber(int16_t number) { number_ = number; }
+
+bool QtSerialPort::setSettings(const QString& text) {
+    const auto parsed = parseLineSettings(text);
+    if (!parsed) return false;
+    line_ = *parsed;
+    if (isOpen()) applyLineSettings();
+    return true;
+}
+
+void QtSerialPort::setHandshaking(int16_t mode) {
+    if (mode < 0 || mode > 3) return;
+    // The driver offers one flow control at a time; both together means RTS/CTS.
+    handshaking_ = mode == 3 ? 2 : mode;
+    if (isOpen()) {
+        refused_.removeAll(QStringLiteral("handshaking"));
+        if (!applyFlowControl()) refused_ << QStringLiteral("handshaking");
+    }
+}
+
+QString QtSerialPort::deviceFor(int16_t number) const { return comDevice(folder_, number); }
+
+bool QtSerialPort::open() {
+    if (isOpen()) return true;
+    QString device = comDevice(folder_, number_);
+    if (device.isEmpty()) return false;
+    const QFileInfo info(device);
+    // One name per device, so that two links to it still lock the same device.
+    if (info.exists()) device = info.canonicalFilePath();
+
+    // The port opens with settings every tty accepts; ours are applied after,
+    // where a refusal is reported instead of failing the open.
+    port_->setPortName(device);
+    port_->setBaudRate(QSerialPort::Baud9600);
+    port_->setDataBits(QSerialPort::Data8);
+    port_->setParity(QSerialPort::NoParity);
+    port_->setStopBits(QSerialPort::OneStop);
+    port_->setFlowControl(QSerialPort::NoFlowControl);
+    port_->clearError();
+    closing_ = false;
+    decoder_ = cp932::Decoder();
+    if (!port_->open(QIODevice::ReadWrite)) {
+        port_->clearError();
+        return false;
+    }
+    applyLineSettings();
+    watch_.start(static_cast<int>(port_->handle()));
+    if (watch_.active()) lineTimer_->start();
+    return true;
+}
+
+void QtSerialPort::close() {
+    lineTimer_->stop();
+    watch_.stop();
+    if (port_->isOpen()) port_->close();
+    port_->clearError();
+    decoder_ = cp932::Decoder();
+    closing_ = false;
+}
+
+bool QtSerialPort::isOpen() const { return port_->isOpen() && !closing_; }
+
+void QtSerialPort::prepare() {
+    if (!isOpen()) return;
+    port_->setDataTerminalReady(true);
+    port_->clearError();
+    // Under RTS/CTS flow control the driver drives RTS itself.
+    if (port_->flowControl() != QSerialPort::HardwareControl) port_->setRequestToSend(true);
+    port_->clearError();
+    discardInput();
+}
+
+void QtSerialPort::discardInput() {
+    decoder_ = cp932::Decoder();
+    if (!isOpen()) return;
+    port_->clear(QSerialPort::Input);
+    port_->readAll();
+    port_->clearError();
+}
+
+int QtSerialPort::outputCount() const {
+    return isOpen() ? static_cast<int>(port_->bytesToWrite()) : 0;
+}
+
+void QtSerialPort::discardOutput() {
+    if (!isOpen()) return;
+    port_->clear(QSerialPort::Output);
+    port_->clearError();
+}
+
+void QtSerialPort::write(const QByteArray& bytes) {
+    if (!isOpen() || bytes.isEmpty()) return;
+    if (port_->write(bytes) < 0) port_->clearError();
+}
+
+void QtSerialPort::setBreak(bool on) {
+    if (!isOpen()) return;
+    port_->setBreakEnabled(on);
+    port_->clearError();
+}
+
+void QtSerialPort::applyLineSettings() {
+    refused_.clear();
+    auto check = [this](bool ok, const QString& what) {
+        if (!ok) refused_ << what;
+        port_->clearError();  // Qt's error state would otherwise colour the next call
+    };
+    check(port_->setBaudRate(line_.speed), QStringLiteral("speed"));
+    check(port_->setDataBits(static_cast<QSerialPort::DataBits>(line_.dataBits)),
+          QStringLiteral("data bits"));
+    check(port_->setParity(qtParity(line_.parity)), QStringLiteral("parity"));
+    check(port_->setStopBits(qtStopBits(line_.stopBits)), QStringLiteral("stop bits"));
+    check(applyFlowControl(), QStringLiteral("handshaking"));
+}
+
+bool QtSerialPort::applyFlowControl() {
+    const bool ok = port_->setFlowControl(qtFlowControl(handshaking_));
+    port_->clearError();
+    return ok;
+}
+
+void QtSerialPort::onReadyRead() {
+    if (!isOpen()) return;
+    const QByteArray bytes = port_->readAll();
+    if (bytes.isEmpty()) return;
+    const QString text = decoder_.feed(bytes);
+    if (!text.isEmpty()) deliver(CommEvReceive, text);
+}
+
+void QtSerialPort::onDeviceLost() {
+    if (closing_ || !port_->isOpen()) return;
+    // Closing inside Qt's own error signal is not safe; close once control is
+    // back in the event loop. Until then the port already counts as closed.
+    closing_ = true;
+    lineTimer_->stop();
+    QTimer::singleShot(0, port_.get(), [this] {
+        if (!closing_) return;
+        close();
+        deliver(CommErDcb);
+    });
+}
+
+void QtSerialPort::pollLines() {
+    if (!isOpen()) return;
+    for (int code : watch_.poll()) {
+        deliver(code);
+        if (!isOpen()) return;  // the handler may close the port
+    }
+    if (!watch_.active()) lineTimer_->stop();
+}
+
+void QtSerialPort::deliver(int code, const QString& data) {
+    if (!handler_) return;
+    CommEvent event;
+    event.code = code;
+    event.data = data;
+    // A copy, so that a handler that replaces itself keeps running safely.
+    const EventHandler handler = handler_;
+    handler(event);
+}
+
+}  // namespace vel
