@@ -93,8 +93,11 @@ void rotateLogs(const ProgramFolder& folder) {
     for (const char* name : kLogs) {
         const QString current = folder.logFile(QString::fromLatin1(name) + QStringLiteral(".log"));
         const QString backup = folder.logFile(QString::fromLatin1(name) + QStringLiteral(".bak"));
-        if (!QFileInfo::exists(current)) continue;
-        if (fileSizeOf(current) <= kRotateAbove) continue;
+        const QFileInfo info(current);
+        if (!info.exists()) continue;
+        // The plain size first: a small log stays whether or not it is in
+        // use, and only a large one needs the look through every process.
+        if (info.size() <= kRotateAbove || fileSizeOf(current) <= kRotateAbove) continue;
         if (QFileInfo::exists(backup)) QFile::remove(backup);
         QFile::rename(current, backup);
     }
