@@ -1,5 +1,6 @@
 #include "settings/window_transfer.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 namespace vel {
