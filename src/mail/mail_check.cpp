@@ -1,0 +1,76 @@
+#include "mail/mail_check.h"
+
+#include "mail/mail_compose.h"
+#include "text/vb.h"
+
+namespace vel {
+namespace {
+
+// Frames the lines, sends the record and returns the library's result.
+QString send(MailContext& ctx, MailSettings& r, const QString& lines, QString subject) {
+    r.body = r.bodyHead + lines + r.bodyTail;
+    QString logFile = ctx.folder.logFile(QStringLiteral("MailLog.log"));
+    QString last;
+    return ctx.mailer.SendMailEx(logFile, r.server, r.recipients, r.sender, subject, r.body, last);
+}
+
+void logRefusal(MailContext& ctx, const QString& what, const QString& result) {
+    ctx.log.alarmLogLine(vb::formatDate(ctx.timer.localNow(), vb::DateFormat::LongDateTime) + what + result);
+}
+
+MailItems currentRecord(const MailContext& ctx) {
+    return MailItems{ctx.tables.dataItems, ctx.run.valueCount, ctx.settings.numberColumnOn,
+                     ctx.settings.timeStampMode};
+}
+
+void normalMail(MailContext& ctx) {
+    MailSettings& r = ctx.records[kNormalMailRecord];
+    const QString lines = composeNormalLines(currentRecord(ctx), r.alarmMark);
+    ++ctx.state.normalMailCount;
+    const QString result = send(ctx, r, lines, QString::number(ctx.state.normalMailCount) + QStringLiteral(" ") + r.subject);
+    if (!result.isEmpty()) logRefusal(ctx, QStringLiteral(", 通常メールパラメータエラー："), result);
+    ctx.state.lastNormalMailMs += ctx.state.normalMailIntervalMs;
+}
+
+void alarmMail(MailContext& ctx, Fixed4 now) {
+    ctx.pending.raised = false;
+    ctx.pending.cleared = false;
+    MailSettings& r = ctx.records[kAlarmMailRecord];
+    const AlarmLines lines = composeAlarmLines(currentRecord(ctx), r.alarmMark, ctx.state.lastAlarmMailDate,
+                                               ctx.settings.mailOnRecovery);
+    if (lines.count == 0) return;
+    ctx.state.lastAlarmMailDate = ctx.timer.localNow();
+    ++ctx.state.alarmMailCount;
+    const QString result =
+        send(ctx, r, lines.text, QStringLiteral("[") + QString::number(ctx.state.alarmMailCount) + QStringLiteral("] ") + r.subject);
+    if (!result.isEmpty()) logRefusal(ctx, QStringLiteral(", アラームメールパラメータエラー："), result);
+    ctx.state.lastAlarmMailMs = now;
+}
+
+void autoEndMail(MailContext& ctx) {
+    if (!ctx.settings.alarmMailOn || !ctx.settings.mailOnAutoEnd) return;
+    MailSettings& r = ctx.records[kAlarmMailRecord];
+    ++ctx.state.alarmMailCount;
+    // The run is over: a refusal has nobody left to act on it; the library's
+    // own log keeps it.
+    send(ctx, r, composeAutoEndLine(ctx.timer.localNow()),
+         QStringLiteral("[") + QString::number(ctx.state.alarmMailCount) + QStringLiteral("] ") + r.subject);
+}
+
+}  // namespace
+
+void mailCheck(MailContext& ctx, bool periodic) {
+    if (!periodic) {
+        autoEndMail(ctx);
+        return;
+    }
+    const Fixed4 now = ctx.timer.timerNowMs();
+    if (ctx.run.valueCount <= 0 || ctx.monitor.recordCount() < 1) return;
+    if (now > ctx.state.lastNormalMailMs + ctx.state.normalMailIntervalMs && ctx.settings.normalMailOn)
+        normalMail(ctx);
+    if (now > ctx.state.lastAlarmMailMs + ctx.state.alarmMailIntervalMs && ctx.settings.alarmMailOn &&
+        (ctx.pending.raised || ctx.pending.cleared))
+        alarmMail(ctx, now);
+}
+
+}  // namespace vel
