@@ -1,0 +1,47 @@
+#pragma once
+// A fresh evaluation setting for one test: run state, tables with the
+// default item names, settings, run monitor, recorded logs, a manual clock at
+// 2024/05/01 12:00:00 and an in-memory workbook (closed unless opened).
+#include "core/clock.h"
+#include "measure/measure_context.h"
+#include "support/fake_workbook.h"
+#include "support/manual_clock.h"
+#include "support/recording_log_sink.h"
+
+namespace vel::test {
+
+struct MeasureBench {
+    RunState run;
+    ScriptTables tables;
+    SettingsRecord settings;
+    RunMonitorModel monitor;
+    RecordingLogSink log;
+    AlarmMailPending alarmMail;
+    ManualClock clock;
+    Timer timer{clock};
+    FakeWorkbook app;
+    WorkbookConnection workbook{&app, false};
+    RecordState record;
+    MeasureContext ctx{run, tables, settings, monitor, log, alarmMail, timer, workbook, record};
+
+    MeasureBench() {
+        timer.timerInit();
+        for (int i = 0; i < kDataItemCount; ++i) {
+            DataItem& item = tables.dataItems[static_cast<size_t>(i)];
+            item.decimals = -1;
+            item.name = QStringLiteral("D%1").arg(i + 1, 3, 10, QLatin1Char('0'));
+        }
+        tables.dataItems[kRecordNumberItem].name = QStringLiteral("No. ");  // padded like the loader does
+        tables.dataItems[kTimeStampItem].name = QStringLiteral("時間");
+    }
+
+    DataItem& item(int index) { return tables.dataItems[static_cast<size_t>(index)]; }
+    const GridRow& row(int r) const { return monitor.grid.at(static_cast<size_t>(r)); }
+    void openWorkbook(int32_t row, int16_t column) {
+        workbook.workbookOpen = true;
+        settings.cursorRow = row;
+        settings.cursorColumn = column;
+    }
+};
+
+}  // namespace vel::test
