@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "measure/value_store.h"
-#include "measure_bench.h"
+#include "support/measure_bench.h"
 
 namespace vel {
 namespace {

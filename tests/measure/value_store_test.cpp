@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "measure_bench.h"
+#include "support/measure_bench.h"
 
 namespace vel {
 namespace {

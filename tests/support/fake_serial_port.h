@@ -1,0 +1,77 @@
+#pragma once
+// A serial port without a device: records what the engine does to it and
+// lets a test deliver communication events as the line would.
+#include <QByteArrayList>
+#include <QString>
+
+#include "serial/serial_port.h"
+
+namespace vel::test {
+
+class FakeSerialPort : public SerialPort {
+public:
+    void setPortNumber(int16_t number) override { portNumber_ = number; }
+    int16_t portNumber() const override { return portNumber_; }
+    bool setSettings(const QString& s) override {
+        if (s.split(QLatin1Char(',')).size() != 4) return false;
+        settings_ = s;
+        return true;
+    }
+    QString settings() const override { return settings_; }
+    void setHandshaking(int16_t mode) override { handshaking_ = mode == 3 ? 2 : mode; }
+    int16_t handshaking() const override { return handshaking_; }
+    QString deviceFor(int16_t number) const override { return "/dev/ttyS" + QString::number(number - 1); }
+
+    bool open() override {
+        ++opens;
+        if (!canOpen) return false;
+        open_ = true;
+        return true;
+    }
+    void close() override {
+        ++closes;
+        open_ = false;
+    }
+    bool isOpen() const override { return open_; }
+    void prepare() override { ++prepares; }
+
+    void discardInput() override { ++inputDiscards; }
+    int outputCount() const override { return pendingOutput; }
+    void discardOutput() override {
+        ++outputDiscards;
+        pendingOutput = 0;
+    }
+    void write(const QByteArray& bytes) override { writes.append(bytes); }
+    void setBreak(bool on) override { breaks.append(on); }
+
+    void setEventHandler(EventHandler handler) override { handler_ = std::move(handler); }
+
+    // Delivers one event to the engine's handler, as the port would.
+    void deliver(const CommEvent& event) {
+        if (handler_) handler_(event);
+    }
+    void receive(const QString& text) { deliver(CommEvent{CommEvReceive, text}); }
+    void event(int code) { deliver(CommEvent{code, {}}); }
+
+    // What the engine did.
+    QByteArrayList writes;
+    QList<bool> breaks;
+    int inputDiscards = 0;
+    int outputDiscards = 0;
+    int opens = 0;
+    int closes = 0;
+    int prepares = 0;
+
+    // How the line behaves.
+    bool canOpen = true;
+    int pendingOutput = 0;  // bytes not yet transmitted
+
+private:
+    int16_t portNumber_ = 1;
+    QString settings_ = QStringLiteral("9600,n,8,1");
+    int16_t handshaking_ = 0;
+    bool open_ = false;
+    EventHandler handler_;
+};
+
+}  // namespace vel::test
