@@ -123,8 +123,9 @@ TEST(QtSerialPortSettings, OpenFailsQuietlyWithoutADevice) {
     test::TempProgramFolder home;
     QDir().mkpath(home.path("dev"));
     ASSERT_TRUE(QFile::link(home.path("dev/gone"), home.folder.comLink(1)));
+    home.write("dev/com2", "not a tty");
     QtSerialPort port(home.folder);
-    for (int16_t number : {int16_t(1), int16_t(0), int16_t(-3)}) {
+    for (int16_t number : {int16_t(1), int16_t(2), int16_t(0), int16_t(-3)}) {
         port.setPortNumber(number);
         EXPECT_FALSE(port.open()) << number;
         EXPECT_FALSE(port.isOpen()) << number;
