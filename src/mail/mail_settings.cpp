@@ -123,3 +123,14 @@ bool loadMailSettings(MailKind kind, const SettingsRecord& settings, MailRecords
 }
 
 }  // namespace vel
+
+namespace vel {
+
+bool loadMailRecordsForRun(const SettingsRecord& settings, MailRecords& records, MessageBox& messages) {
+    resetMailRecords(records);
+    if (settings.alarmMailOn && !loadMailSettings(MailKind::Alarm, settings, records, messages)) return false;
+    if (settings.normalMailOn && !loadMailSettings(MailKind::Normal, settings, records, messages)) return false;
+    return true;
+}
+
+}  // namespace vel

@@ -54,6 +54,11 @@ void resetMailRecords(MailRecords& records);
 // other false has shown its message.
 bool loadMailSettings(MailKind kind, const SettingsRecord& settings, MailRecords& records, MessageBox& messages);
 
+// The run start's loading: both records emptied (marks "※"), then the alarm
+// file if alarm mail is on, then the normal file if normal mail is on. False
+// as soon as one of them fails (its message has been shown).
+bool loadMailRecordsForRun(const SettingsRecord& settings, MailRecords& records, MessageBox& messages);
+
 // The same on a named file, whatever the settings say.
 bool loadMailSettingsFile(MailKind kind, const QString& path, MailSettings& record, MessageBox& messages);
 

@@ -93,7 +93,7 @@ TEST_F(MailCheckTest, NormalMailKeepsItsGridFromTheRunStart) {
     for (int m = 0; m < 35; ++m) cycleAt(m + 0.5);
     EXPECT_EQ(subjects(), QStringList({"1 定時", "2 定時", "3 定時"}));
     // The slots stay on the grid (10, 20, 30 min) however late the cycles came.
-    EXPECT_EQ(state.lastNormalMailMs, Fixed4::fromInt(30 * 60'000));
+    EXPECT_EQ(state.lastNormalMailMs.raw, Fixed4::fromInt(30 * 60'000).raw);
     EXPECT_EQ(state.normalMailCount, 3);
 }
 
@@ -247,7 +247,7 @@ TEST_F(MailCheckTest, ClearedAlarmWithoutRecoveryMailOnlyClearsTheFlags) {
     EXPECT_TRUE(mailer.sent.empty());
     EXPECT_FALSE(pending.raised);
     EXPECT_FALSE(pending.cleared);
-    EXPECT_EQ(state.lastAlarmMailMs, Fixed4{});  // nothing sent: the gap does not restart
+    EXPECT_EQ(state.lastAlarmMailMs.raw, Fixed4{}.raw);  // nothing sent: the gap does not restart
     // A new alarm is therefore sent at the very next check.
     at(6.5);
     raise(1);
@@ -289,7 +289,7 @@ TEST_F(MailCheckTest, AlarmsAlreadyReportedAreNotRepeatedAndTheGapFollowsEachMai
     ASSERT_EQ(mailer.sent.size(), 2u);
     EXPECT_EQ(mailer.sent[1].subject, QStringLiteral("[2] 警報"));
     EXPECT_EQ(mailer.sent[1].body, QStringLiteral("※[002] Press= 11        10:07:00\r\n"));
-    EXPECT_EQ(state.lastAlarmMailMs, Fixed4::fromDouble(11.01 * kMinute));
+    EXPECT_EQ(state.lastAlarmMailMs.raw, timer.timerNowMs().raw);
 }
 
 TEST_F(MailCheckTest, RefusedMailIsLoggedAndTheScheduleGoesOn) {
@@ -304,7 +304,7 @@ TEST_F(MailCheckTest, RefusedMailIsLoggedAndTheScheduleGoesOn) {
                                       "2001/06/01 10:10:30, アラームメールパラメータエラー：宛先エラー"}));
     EXPECT_EQ(state.normalMailCount, 1);
     EXPECT_EQ(state.alarmMailCount, 1);
-    EXPECT_EQ(state.lastNormalMailMs, Fixed4::fromInt(10 * 60'000));
+    EXPECT_EQ(state.lastNormalMailMs.raw, Fixed4::fromInt(10 * 60'000).raw);
     cycleAt(20.5);  // next slot: no retry in between, the alarm is not repeated
     EXPECT_EQ(subjects(), QStringList({"1 定時", "[1] 警報", "2 定時"}));
     EXPECT_EQ(log.alarm.size(), 2);
@@ -333,7 +333,7 @@ TEST_F(MailCheckTest, EndOfRunNoticeGoesWithTheAlarmRecordWhenChosen) {
         EXPECT_EQ(mailer.sent[0].subject, QStringLiteral("[3] 警報"));
         EXPECT_EQ(mailer.sent[0].body, QStringLiteral("H\r\n06/01 10:34:56 自動終了しました！\r\n"));
         EXPECT_TRUE(log.alarm.isEmpty());  // its result is not looked at
-        EXPECT_EQ(state.lastAlarmMailMs, Fixed4{});
+        EXPECT_EQ(state.lastAlarmMailMs.raw, Fixed4{}.raw);
         EXPECT_FALSE(state.lastAlarmMailDate.isValid());
         mailer.results.clear();
     }
@@ -352,10 +352,10 @@ TEST(StartMailRun, IntervalsAreHeldToTheRangeOfThePanel) {
         st.normalMailCount = 4;
         st.lastAlarmMailDate = QDateTime(QDate(2001, 1, 1), QTime(0, 0));
         startMailRun(st, s, Fixed4::fromInt(500));
-        EXPECT_EQ(st.normalMailIntervalMs, Fixed4::fromInt(c.expectedMinutes * 60'000)) << c.minutes;
-        EXPECT_EQ(st.alarmMailIntervalMs, Fixed4::fromInt(c.expectedMinutes * 60'000));
-        EXPECT_EQ(st.lastNormalMailMs, Fixed4::fromInt(500));
-        EXPECT_EQ(st.lastAlarmMailMs, Fixed4::fromInt(500));
+        EXPECT_EQ(st.normalMailIntervalMs.raw, Fixed4::fromInt(c.expectedMinutes * 60'000).raw) << c.minutes;
+        EXPECT_EQ(st.alarmMailIntervalMs.raw, Fixed4::fromInt(c.expectedMinutes * 60'000).raw);
+        EXPECT_EQ(st.lastNormalMailMs.raw, Fixed4::fromInt(500).raw);
+        EXPECT_EQ(st.lastAlarmMailMs.raw, Fixed4::fromInt(500).raw);
         EXPECT_EQ(st.normalMailCount, 0);
         EXPECT_TRUE(st.lastAlarmMailDate.isValid());  // carries over between runs
     }

@@ -147,5 +147,26 @@ TEST(LoadMailSettings, AFolderInsteadOfAFileIsRefusedWithAMessage) {
     EXPECT_EQ(box.shown.size(), 1);
 }
 
+TEST(LoadMailRecordsForRun, SampleFilesLoadAndAFailedAlarmFileStopsBeforeTheNormalOne) {
+    SettingsRecord s;
+    s.alarmMailOn = true;
+    s.normalMailOn = true;
+    s.alarmMailFile = QStringLiteral(VEL_SOURCE_DIR "/samples/mail_alarm.txt");
+    s.normalMailFile = QStringLiteral(VEL_SOURCE_DIR "/samples/mail_normal.txt");
+    MailRecords records;
+    records[0].body = QStringLiteral("left from the last run");
+    test::RecordingMessageBox box;
+    ASSERT_TRUE(loadMailRecordsForRun(s, records, box)) << box.shown.join("|").toStdString();
+    EXPECT_TRUE(records[0].body.isEmpty());
+    EXPECT_EQ(records[kAlarmMailRecord].alarmMark, QStringLiteral("★"));
+    EXPECT_EQ(records[kNormalMailRecord].alarmMark, QStringLiteral("※"));
+    EXPECT_EQ(records[kNormalMailRecord].recipients,
+              QStringLiteral("operator@example.jp\tmanager@example.jp\tcc\tlog@example.jp"));
+
+    s.alarmMailFile = QStringLiteral(VEL_SOURCE_DIR "/samples/none.txt");
+    EXPECT_FALSE(loadMailRecordsForRun(s, records, box));
+    EXPECT_TRUE(records[kNormalMailRecord].server.isEmpty());  // not loaded after the failure
+}
+
 }  // namespace
 }  // namespace vel
