@@ -1,0 +1,322 @@
+#include "output/libreoffice/libreoffice_workbook.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThread>
+#include <QUrl>
+
+#include <chrono>
+#include <csignal>
+#include <exception>
+
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/uno/RuntimeException.hpp>
+
+#include "output/call_watchdog.h"
+#include "output/libreoffice/calc_access.h"
+#include "output/libreoffice/office_link.h"
+#include "output/office_process.h"
+#include "output/office_profile.h"
+#include "output/sheet_values.h"
+
+#ifndef VELLORAN_OFFICE_PROGRAM_DIR
+#define VELLORAN_OFFICE_PROGRAM_DIR "/usr/lib/libreoffice/program"
+#endif
+
+namespace vel {
+
+using css::uno::Reference;
+
+namespace {
+
+// Instances of the program's office that may run at once: a new start while
+// an earlier instance still holds its profile (the user kept the workbook
+// open after the program ended) takes the next profile folder.
+constexpr int kProfileSlots = 8;
+constexpr int kConnectPollMs = 100;
+
+// A write to the pipe of an office that was killed must come back to the
+// bridge as an error instead of ending the program with SIGPIPE.
+void ignoreBrokenPipes() {
+    struct sigaction current {};
+    if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) std::signal(SIGPIPE, SIG_IGN);
+}
+
+QString fileUrl(const QString& path) {
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+}
+
+}  // namespace
+
+struct LibreOfficeWorkbook::Impl {
+    explicit Impl(const OfficeOptions& o) : options(o) {}
+
+    OfficeOptions options;
+    OfficeLink link;
+    // Declared after the link it cuts, so that it stops first.
+    CallWatchdog watchdog{[this] { link.cut(); }};
+    Reference<css::uno::XComponentContext> local;
+    Reference<css::frame::XModel> opened;  // the workbook the program opened
+    qint64 launcher = 0;
+    QString pipe;
+
+    QString program() const {
+        return options.program.isEmpty() ? QStringLiteral(VELLORAN_OFFICE_PROGRAM_DIR "/soffice") : options.program;
+    }
+
+    // Runs one office operation within a time bound: any UNO or library
+    // exception is a failure; a lost connection is dropped for good.
+    template <typename Body>
+    bool attempt(int limitMs, Body&& body) {
+        if (!link.isOpen()) return false;
+        ArmedCall armed(watchdog, std::chrono::milliseconds(limitMs));
+        try {
+            body();
+            return true;
+        } catch (const css::lang::DisposedException&) {
+            link.cut();
+        } catch (const css::uno::Exception&) {
+        } catch (const std::exception&) {
+        }
+        return false;
+    }
+    template <typename T, typename Body>
+    std::optional<T> fetch(Body&& body) {
+        std::optional<T> result;
+        attempt(options.callTimeoutMs, [&] { result = body(); });
+        return result;
+    }
+
+    // The instance's desktop; a connection cut meanwhile is a failure.
+    Reference<css::frame::XDesktop2> desktop() const {
+        Reference<css::frame::XDesktop2> desk = link.desktop();
+        if (!desk.is()) throw css::lang::DisposedException("the office connection is closed");
+        return desk;
+    }
+
+    // The active spreadsheet document of the instance, else the one the
+    // program opened; empty when there is neither.
+    Reference<css::frame::XModel> activeModel() {
+        Reference<css::frame::XModel> current = calc::spreadsheetModel(desktop()->getCurrentComponent());
+        return current.is() ? current : opened;
+    }
+    Reference<css::frame::XModel> requireModel() {
+        Reference<css::frame::XModel> model = activeModel();
+        if (!model.is()) throw css::uno::RuntimeException("no workbook is open");
+        return model;
+    }
+    Reference<css::table::XCell> requireCell(const Reference<css::frame::XModel>& model, int32_t row, int32_t column) {
+        return calc::cellAt(calc::activeSheet(model), row, column);
+    }
+
+    bool ensureLocalContext() {
+        if (local.is()) return true;
+        try {
+            local = makeLocalUnoContext(QFileInfo(QStringLiteral(VELLORAN_OFFICE_PROGRAM_DIR)).absoluteFilePath());
+        } catch (const css::uno::Exception&) {
+        } catch (const std::exception&) {
+        }
+        return local.is();
+    }
+
+    // One bounded connection attempt to a pipe.
+    bool tryConnect(const QString& name) {
+        ArmedCall armed(watchdog, std::chrono::milliseconds(options.callTimeoutMs));
+        try {
+            return link.connect(local, name);
+        } catch (const css::uno::Exception&) {
+        } catch (const std::exception&) {
+        }
+        link.cut();
+        return false;
+    }
+
+    // The first profile folder whose instance is not running.
+    std::optional<QString> freeProfile() {
+        for (int slot = 0; slot < kProfileSlots; ++slot) {
+            const QString dir = options.profileRoot + QLatin1Char('/') + QString::number(slot);
+            if (!tryConnect(officePipeName(dir))) return dir;
+            link.cut();
+        }
+        return std::nullopt;
+    }
+
+    bool start() {
+        ignoreBrokenPipes();
+        if (!ensureLocalContext()) return false;
+        const auto profile = freeProfile();
+        if (!profile || !prepareOfficeProfile(*profile)) return false;
+        const OfficeStart how{program(), *profile, officePipeName(*profile), options.headless};
+        const auto pid = startOffice(how);
+        if (!pid) return false;
+        QElapsedTimer waited;
+        waited.start();
+        while (!tryConnect(how.pipeName)) {
+            // An office that ends before it accepts will not accept.
+            if (waited.elapsed() >= options.startTimeoutMs || !processRunning(*pid)) {
+                killProcessTree(*pid);
+                return false;
+            }
+            QThread::msleep(kConnectPollMs);
+        }
+        launcher = *pid;
+        pipe = how.pipeName;
+        return true;
+    }
+
+    void drop() {
+        link.cut();
+        opened.clear();
+        launcher = 0;
+        pipe.clear();
+    }
+};
+
+LibreOfficeWorkbook::LibreOfficeWorkbook(const OfficeOptions& options) : impl_(std::make_unique<Impl>(options)) {}
+
+LibreOfficeWorkbook::~LibreOfficeWorkbook() { release(); }
+
+bool LibreOfficeWorkbook::createApplication() {
+    impl_->drop();
+    return impl_->start();
+}
+
+bool LibreOfficeWorkbook::openWorkbook(const QString& path) {
+    Impl& d = *impl_;
+    return d.attempt(d.options.openTimeoutMs, [&] {
+        const Reference<css::lang::XComponent> document = calc::loadDocument(d.desktop(), fileUrl(path), false);
+        const Reference<css::frame::XModel> model = calc::spreadsheetModel(document);
+        if (!model.is()) {
+            // Opened as something else than a spreadsheet: not a workbook.
+            if (document.is()) calc::closeDocument(document);
+            throw css::uno::RuntimeException("not a workbook");
+        }
+        d.opened = model;
+    });
+}
+
+bool LibreOfficeWorkbook::setVisible(bool visible) {
+    Impl& d = *impl_;
+    return d.attempt(d.options.callTimeoutMs, [&] {
+        const Reference<css::frame::XModel> model = d.activeModel();
+        if (model.is())
+            calc::setWindowVisible(model, visible);
+        else
+            d.desktop()->getFrames();  // no workbook yet: the instance answers
+    });
+}
+
+bool LibreOfficeWorkbook::setWindowNormal() {
+    Impl& d = *impl_;
+    return d.attempt(d.options.callTimeoutMs, [&] {
+        const Reference<css::frame::XModel> model = d.activeModel();
+        if (model.is())
+            calc::restoreWindow(model);
+        else
+            d.desktop()->getFrames();
+    });
+}
+
+bool LibreOfficeWorkbook::selectRange(const QString& address) {
+    Impl& d = *impl_;
+    return d.attempt(d.options.callTimeoutMs, [&] { calc::selectAddress(d.requireModel(), address); });
+}
+
+std::optional<QString> LibreOfficeWorkbook::activeCellAddress() {
+    return impl_->fetch<QString>([&] {
+        const calc::CellPosition at = calc::activeCell(impl_->requireModel());
+        return absoluteCellAddress(at.row, at.column);
+    });
+}
+
+std::optional<int32_t> LibreOfficeWorkbook::activeCellColumn() {
+    return impl_->fetch<int32_t>([&] { return calc::activeCell(impl_->requireModel()).column; });
+}
+
+std::optional<int32_t> LibreOfficeWorkbook::activeCellRow() {
+    return impl_->fetch<int32_t>([&] { return calc::activeCell(impl_->requireModel()).row; });
+}
+
+bool LibreOfficeWorkbook::selectCell(int32_t row, int32_t column) {
+    Impl& d = *impl_;
+    return d.attempt(d.options.callTimeoutMs, [&] { calc::selectCell(d.requireModel(), row, column); });
+}
+
+bool LibreOfficeWorkbook::setCellText(int32_t row, int32_t column, const QString& text) {
+    Impl& d = *impl_;
+    return d.attempt(d.options.callTimeoutMs, [&] {
+        const Reference<css::frame::XModel> model = d.requireModel();
+        calc::setCellText(d.requireCell(model, row, column), text);
+    });
+}
+
+bool LibreOfficeWorkbook::setCellDateTime(int32_t row, int32_t column, const QDateTime& value) {
+    Impl& d = *impl_;
+    if (!value.isValid()) return false;
+    return d.attempt(d.options.callTimeoutMs, [&] {
+        const Reference<css::frame::XModel> model = d.requireModel();
+        calc::setCellDateTime(model, d.requireCell(model, row, column), value);
+    });
+}
+
+bool LibreOfficeWorkbook::setCellFontColourIndex(int32_t row, int32_t column, int colourIndex) {
+    Impl& d = *impl_;
+    const auto rgb = colourOfIndex(colourIndex);
+    if (!rgb) return false;
+    return d.attempt(d.options.callTimeoutMs, [&] {
+        const Reference<css::frame::XModel> model = d.requireModel();
+        calc::setCellFontColour(d.requireCell(model, row, column), *rgb);
+    });
+}
+
+bool LibreOfficeWorkbook::saveActiveWorkbook() {
+    Impl& d = *impl_;
+    return d.attempt(d.options.openTimeoutMs, [&] {
+        Reference<css::frame::XStorable>(d.requireModel(), css::uno::UNO_QUERY_THROW)->store();
+    });
+}
+
+bool LibreOfficeWorkbook::quit() {
+    Impl& d = *impl_;
+    const qint64 launcher = d.launcher;
+    bool accepted = false;
+    const bool answered = d.attempt(d.options.callTimeoutMs, [&] { accepted = d.desktop()->terminate(); });
+    // The office may end before its answer comes back: then it has quit too.
+    if (answered && !accepted) return false;
+    const bool ended = launcher > 0 && waitProcessEnd(launcher, d.options.callTimeoutMs);
+    if (answered || ended) d.drop();
+    return accepted || ended;
+}
+
+void LibreOfficeWorkbook::release() { impl_->drop(); }
+
+bool LibreOfficeWorkbook::createWorkbookFile(const QString& path) {
+    Impl& d = *impl_;
+    return d.attempt(d.options.openTimeoutMs, [&] {
+        const Reference<css::lang::XComponent> document =
+            calc::loadDocument(d.desktop(), QStringLiteral("private:factory/scalc"), true);
+        const Reference<css::frame::XModel> model = calc::spreadsheetModel(document);
+        if (!model.is()) throw css::uno::RuntimeException("no new workbook");
+        try {
+            calc::storeAsExcel97(model, fileUrl(path));
+        } catch (...) {
+            calc::closeDocument(document);
+            throw;
+        }
+        calc::closeDocument(document);
+    });
+}
+
+std::optional<OfficeCell> LibreOfficeWorkbook::readCell(int32_t row, int32_t column) {
+    return impl_->fetch<OfficeCell>([&] {
+        const Reference<css::frame::XModel> model = impl_->requireModel();
+        return calc::readCell(model, impl_->requireCell(model, row, column));
+    });
+}
+
+qint64 LibreOfficeWorkbook::officeProcessId() const { return impl_->launcher; }
+
+QString LibreOfficeWorkbook::pipeName() const { return impl_->pipe; }
+
+}  // namespace vel

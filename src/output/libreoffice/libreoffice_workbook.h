@@ -1,0 +1,73 @@
+#pragma once
+// The workbook backend on LibreOffice Calc. createApplication starts the
+// program's own office instance (private profile, local pipe, detached, so
+// that it outlives the program as the user left it), waits for it within a
+// bound and connects over the UNO bridge; the other operations act on the
+// active spreadsheet document of that instance, falling back to the
+// workbook the program opened.
+//
+// Every operation catches every UNO exception and reports failure; each call
+// is bounded in time by a watchdog that cuts the connection when the office
+// stops answering, so nothing hangs the caller. All calls are made on the
+// caller's thread.
+//
+// Beyond the workbook operations the class can create an empty workbook file
+// and read a cell back: tests and the benchmark use them.
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "output/workbook.h"
+#include "output/workbook_backend.h"
+
+namespace vel {
+
+// What a cell of the active sheet holds.
+struct OfficeCell {
+    enum class Kind { Empty, Number, Text, Formula };
+    Kind kind = Kind::Empty;
+    QString text;          // the text as the office shows it
+    double number = 0;     // the cell's number
+    int64_t fontColour = -1;  // 0xRRGGBB, -1 for the automatic colour
+    QString numberFormat;  // the format code of the cell
+};
+
+class LibreOfficeWorkbook : public Workbook {
+public:
+    explicit LibreOfficeWorkbook(const OfficeOptions& options);
+    ~LibreOfficeWorkbook() override;
+    LibreOfficeWorkbook(const LibreOfficeWorkbook&) = delete;
+    LibreOfficeWorkbook& operator=(const LibreOfficeWorkbook&) = delete;
+
+    bool createApplication() override;
+    bool openWorkbook(const QString& path) override;
+    bool setVisible(bool visible) override;
+    bool setWindowNormal() override;
+    bool selectRange(const QString& address) override;
+    std::optional<QString> activeCellAddress() override;
+    std::optional<int32_t> activeCellColumn() override;
+    std::optional<int32_t> activeCellRow() override;
+    bool selectCell(int32_t row, int32_t column) override;
+    bool setCellText(int32_t row, int32_t column, const QString& text) override;
+    bool setCellDateTime(int32_t row, int32_t column, const QDateTime& value) override;
+    bool setCellFontColourIndex(int32_t row, int32_t column, int colourIndex) override;
+    bool saveActiveWorkbook() override;
+    bool quit() override;
+    void release() override;
+
+    // A new empty workbook saved as an Excel 97 file at path (overwritten).
+    bool createWorkbookFile(const QString& path);
+    // A cell of the active sheet; nullopt when it cannot be read.
+    std::optional<OfficeCell> readCell(int32_t row, int32_t column);
+
+    // The launcher process of the running instance (0 when none) and the
+    // pipe it accepts the connection on.
+    qint64 officeProcessId() const;
+    QString pipeName() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vel

@@ -1,0 +1,42 @@
+#pragma once
+// The spreadsheet backend the program drives: LibreOffice Calc when the
+// program was built with the office's development kit, otherwise a backend
+// that can never start, so that opening a workbook reports that the
+// spreadsheet cannot be started.
+#include <QString>
+#include <memory>
+
+#include "core/program_folder.h"
+#include "output/workbook.h"
+
+namespace vel {
+
+struct OfficeOptions {
+    // Folder of the private office profiles; one sub-folder per instance
+    // the program runs at the same time ("0", "1", ...).
+    QString profileRoot;
+    // The office launcher; empty for the one the program was built against.
+    QString program;
+    // No windows at all: for tests and benchmarks. The program itself shows
+    // the workbook.
+    bool headless = false;
+    // Bounds of the waits: the office's start, opening a workbook, any other
+    // call. A call that runs out cuts the connection and fails.
+    int startTimeoutMs = 30000;
+    int openTimeoutMs = 60000;
+    int callTimeoutMs = 10000;
+};
+
+// True when this build contains the LibreOffice backend.
+bool officeBackendBuilt();
+
+// The LibreOffice backend; nullptr when this build does not contain it.
+std::unique_ptr<Workbook> makeOfficeWorkbook(const OfficeOptions& options);
+
+// The backend the program uses: LibreOffice with its profiles under
+// "office-profile" in the program folder, or the backend that never starts.
+// VELLORAN_OFFICE_HEADLESS=1 in the environment runs the office without
+// windows (whole-program tests on machines without a display).
+std::unique_ptr<Workbook> makeWorkbookBackend(const ProgramFolder& folder);
+
+}  // namespace vel
