@@ -1,9 +1,11 @@
 // velloran-cli: the engine without windows.
 #include <QCoreApplication>
+#include <QDir>
 #include <QStringList>
 #include <cstdio>
 
 #include "app/cli_check.h"
+#include "app/cli_run.h"
 #include "core/program_folder.h"
 
 namespace {
@@ -12,6 +14,9 @@ const char kUsage[] =
     "usage: velloran-cli [--home DIR] COMMAND ...\n"
     "  check SCRIPT [--json]   load SCRIPT as a run start would and print its command and\n"
     "                          data-item tables (exit 0), or the loader's message (exit 1)\n"
+    "  run                     start a run from the folder's setup.dat as the start button does;\n"
+    "                          runs until it ends by itself or SIGINT/SIGTERM stops it (exit 0),\n"
+    "                          exit 1 when the run cannot start\n"
     "  --home DIR              the program folder (default: the executable's folder)\n";
 
 int usage() {
@@ -31,7 +36,7 @@ int main(int argc, char** argv) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] != QLatin1String("--home")) continue;
         if (i + 1 >= args.size()) return usage();
-        folder.root = args[i + 1];
+        folder.root = QDir(args[i + 1]).absolutePath();
         args.remove(i, 2);
         break;
     }
@@ -40,5 +45,6 @@ int main(int argc, char** argv) {
 
     int rc = 2;
     if (cmd == QLatin1String("check")) rc = vel::runCheck(args);
+    else if (cmd == QLatin1String("run")) rc = vel::runRun(args, folder);
     return rc == 2 ? usage() : rc;
 }

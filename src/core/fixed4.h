@@ -25,12 +25,15 @@ struct Fixed4 {
     constexpr Fixed4& operator+=(Fixed4 o) { raw += o.raw; return *this; }
     constexpr Fixed4& operator-=(Fixed4 o) { raw -= o.raw; return *this; }
     constexpr auto operator<=>(const Fixed4&) const = default;
+    constexpr bool operator==(const Fixed4&) const = default;
 
     // Comparison with a plain number compares the represented values.
     constexpr bool operator<(int64_t v) const { return raw < v * kScale; }
     constexpr bool operator>(int64_t v) const { return raw > v * kScale; }
     constexpr bool operator<=(int64_t v) const { return raw <= v * kScale; }
     constexpr bool operator>=(int64_t v) const { return raw >= v * kScale; }
+    constexpr bool operator==(int64_t v) const { return raw == v * kScale; }
+    constexpr bool operator!=(int64_t v) const { return raw != v * kScale; }
 };
 
 }  // namespace vel

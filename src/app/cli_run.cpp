@@ -1,0 +1,143 @@
+#include "app/cli_run.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <pthread.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include "app/cli_message_box.h"
+#include "core/engine.h"
+#include "core/system_clock.h"
+#include "mail/curl_mailer.h"
+#include "output/null_workbook.h"
+#include "serial/qt_serial_port.h"
+#include "settings/channel0_port.h"
+#include "settings/window_transfer.h"
+
+namespace vel {
+namespace {
+
+constexpr int kTickMs = 10;
+
+// SIGINT and SIGTERM are blocked and read from a signalfd on the event loop,
+// so the stop runs on the engine's thread between two ticks.
+int stopSignalFd() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) return -1;
+    return ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+}
+
+void printLine(const char* prefix, const QString& text) {
+    std::printf("%s%s\n", prefix, text.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+// Prints what the run monitor would show: each communication and alarm line,
+// and every change of the message and error lines.
+class MonitorPrinter {
+public:
+    explicit MonitorPrinter(const RunMonitorModel& monitor) : monitor_(monitor) {}
+    void poll() {
+        if (monitor_.labelMess != message_) {
+            message_ = monitor_.labelMess;
+            if (!message_.isEmpty()) printLine("message: ", message_);
+        }
+        if (monitor_.labelErrorMess != error_) {
+            error_ = monitor_.labelErrorMess;
+            if (!error_.isEmpty()) printLine("error: ", error_);
+        }
+    }
+
+private:
+    const RunMonitorModel& monitor_;
+    QString message_;
+    QString error_;
+};
+
+}  // namespace
+
+int runRun(const QStringList& args, const ProgramFolder& folder) {
+    if (!args.isEmpty()) return 2;
+    const int signalFd = stopSignalFd();
+    if (signalFd < 0) {
+        std::perror("velloran-cli: signalfd");
+        return 1;
+    }
+    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
+    StderrMessageBox messages;
+    SystemClock clock;
+    QtSerialPort port(folder);
+    CurlMailer mailer(clock);
+    NullWorkbook workbookBackend;
+
+    Engine engine(EnginePlatform{clock, messages, port, mailer, folder,
+                                 [] { QCoreApplication::processEvents(); }, [] {}});
+    engine.workbook.app = &workbookBackend;
+    engine.lineHooks.rsLine = [](const QString& line) { printLine("rs: ", line); };
+    engine.lineHooks.alarmLine = [](const QString& line) { printLine("alarm: ", line); };
+    MonitorPrinter printer(engine.monitor);
+
+    if (!engine.startUp()) return 1;
+    // As the main window loads: read setup.dat onto the record and the port,
+    // show it in the fields (which corrects values out of range) and take the
+    // panels back as the start button does.
+    loadSettings(engine.settings, folder, messages, configurePortOf(port));
+    WindowFields fields;
+    applySettingsToWindow(engine.settings, fields);
+    collectFilePanel(fields, engine.settings);
+    collectConditionsPanel(fields, engine.settings);
+    if (engine.settings.workbookOn) {
+        QString path = engine.settings.workbookPath;
+        openWorkbookConnection(engine.workbook, path, engine.settings.workbookPath, messages);
+    }
+
+    if (!engine.startRun()) return 1;
+    printer.poll();
+
+    int exitCode = 0;
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
+        signalfd_siginfo info;
+        while (::read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+        }
+        if (engine.running()) engine.forceEnd();
+        printer.poll();
+        QCoreApplication::exit(exitCode);
+    });
+
+    // One tick every 10 ms, or sooner when a wait or the next cycle is due.
+    QTimer ticker;
+    ticker.setSingleShot(true);
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        engine.timerTick();
+        printer.poll();
+        if (!engine.running()) {
+            QCoreApplication::exit(exitCode);
+            return;
+        }
+        int interval = kTickMs;
+        const Fixed4 deadline = engine.nextDeadlineMs();
+        if (deadline.raw != 0) {
+            const Fixed4 left = deadline - engine.timer.timerNowMs();
+            const int64_t ms = left.raw <= 0 ? 0 : (left.raw + Fixed4::kScale - 1) / Fixed4::kScale;
+            if (ms < interval) interval = static_cast<int>(ms);
+        }
+        ticker.start(interval);
+    });
+    ticker.start(0);
+    const int rc = QCoreApplication::exec();
+    // The main window saves the settings when it closes.
+    saveSettings(engine.settings, portSlotOf(port), folder, messages);
+    ::close(signalFd);
+    return rc;
+}
+
+}  // namespace vel

@@ -1,0 +1,152 @@
+#pragma once
+// The engine: every piece of run state and the operations the windows and
+// velloran-cli perform on it (start-up, the start button, the run monitor's
+// timer tick, "次へ" and the stop). It owns no window; what a window would
+// show is written to the run monitor model and to the small view hooks.
+#include <QString>
+#include <functional>
+
+#include "core/clock.h"
+#include "core/message_box.h"
+#include "core/program_folder.h"
+#include "core/run_state.h"
+#include "log/logs.h"
+#include "mail/mail_check.h"
+#include "mail/mail_settings.h"
+#include "mail/mail_state.h"
+#include "mail/mailer.h"
+#include "measure/alarm_pending.h"
+#include "measure/measure_context.h"
+#include "measure/run_monitor_model.h"
+#include "output/csv_writer.h"
+#include "output/workbook_connection.h"
+#include "output/workbook_cursor.h"
+#include "script/script_tables.h"
+#include "serial/receive_handler.h"
+#include "serial/serial_port.h"
+#include "settings/settings_record.h"
+
+namespace vel {
+
+// What the engine needs from the platform. Everything is borrowed.
+struct EnginePlatform {
+    Clock& clock;
+    MessageBox& messages;
+    SerialPort& port;  // channel 0
+    Mailer& mailer;
+    ProgramFolder folder;
+    std::function<void()> processEvents;  // let the window system run pending events
+    std::function<void()> beep;
+};
+
+// Fields of the main window that the engine refreshes during a run. Each hook
+// may be empty.
+struct MainWindowHooks {
+    std::function<void(int32_t)> showAcquisitionNumber;  // TextCellNo
+    CursorView cursor;                                   // TextStartCol, TextStartRow
+    std::function<void()> showRunMonitor;                // hide the main window, show the monitor
+};
+
+// Observers of the two log streams (velloran-cli prints them).
+struct LineHooks {
+    std::function<void(const QString&)> rsLine;
+    std::function<void(const QString&)> alarmLine;
+};
+
+// The log sink the engine hands to evaluation and mail: the logs, then the
+// observers.
+class ObservedLogSink : public LogSink {
+public:
+    ObservedLogSink(Logs& logs, LineHooks& hooks) : logs_(logs), hooks_(hooks) {}
+    void rsLogLine(const QString& text) override {
+        logs_.rsLogLine(text);
+        if (hooks_.rsLine) hooks_.rsLine(text);
+    }
+    void alarmLogLine(const QString& text) override {
+        logs_.alarmLogLine(text);
+        if (hooks_.alarmLine) hooks_.alarmLine(text);
+    }
+
+private:
+    Logs& logs_;
+    LineHooks& hooks_;
+};
+
+class Engine {
+public:
+    explicit Engine(EnginePlatform platform);
+
+    // The start-up steps before the main window: the clock (false when the
+    // program cannot run here; the message has been shown), empty receive
+    // buffers, log rotation, number formats.
+    bool startUp();
+
+    // The start button, after the window's fields have been collected into
+    // `settings`: saves setup.dat, checks the file names, opens the port,
+    // resets the run state, loads the script and the mail settings, finds the
+    // workbook start cell and sets the run going. False when no run started
+    // (the reason has been shown).
+    bool startRun();
+
+    // One tick of the run monitor's timer: counts the wait down by the time
+    // measured since the previous tick, then runs one step of the loop.
+    void timerTick();
+    // One step of the script (one command, or one more look at a waiting one).
+    void loopProg();
+    // "次へ" after a PAU.
+    void continueAfterPause();
+    // "終了" on the run monitor: asks, and stops the run on Yes.
+    void requestStop();
+    // The forced end: port and CSV closed, data log written.
+    void forceEnd();
+
+    // The clock time at which a waiting command or the next cycle is due;
+    // the window's timer may fire then instead of waiting a whole interval.
+    // Invalid (raw 0) while nothing is waiting.
+    Fixed4 nextDeadlineMs() const;
+
+    // A communication event of channel 0.
+    void receiveEvent(const CommEvent& event);
+
+    bool running() const { return run.running; }
+    bool runOver() const { return monitor.closeVisible; }
+
+    EnginePlatform platform;
+    Timer timer;
+    RunState run;
+    ScriptTables tables;
+    SettingsRecord settings;
+    MailRecords mailRecords;
+    MailState mailState;
+    AlarmMailPending pending;
+    RunMonitorModel monitor;
+    LineReportState lineReport;
+    Logs logs;
+    LineHooks lineHooks;
+    ObservedLogSink log{logs, lineHooks};
+    CsvWriter csv;
+    WorkbookConnection workbook;
+    RecordState record;
+    MainWindowHooks hooks;
+
+private:
+    void executeCommand(const ScriptCommand& command, int16_t index);
+    void evaluatePending();
+    void startCycle();
+    void closeCycle(int16_t index);
+    void sendText(const QString& text);
+    void endOfRun();
+    void showStep(int16_t index, const QString& suffix);
+    void processEvents();
+    bool portOpen();
+    bool startChecksPass();
+    void openRunMonitor();
+    bool takeReplyNow(int channel);
+    MeasureContext measureContext();
+    MailContext mailContext();
+
+    bool inLoop_ = false;
+    Fixed4 previousTickMs_{};
+};
+
+}  // namespace vel
