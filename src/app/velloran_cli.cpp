@@ -6,6 +6,7 @@
 
 #include "app/cli_check.h"
 #include "app/cli_run.h"
+#include "app/cli_setup.h"
 #include "core/program_folder.h"
 
 namespace {
@@ -17,6 +18,8 @@ const char kUsage[] =
     "  run                     start a run from the folder's setup.dat as the start button does;\n"
     "                          runs until it ends by itself or SIGINT/SIGTERM stops it (exit 0),\n"
     "                          exit 1 when the run cannot start\n"
+    "  setup [NAME=VALUE ...]  print the choices in the folder's setup.dat, or change the named\n"
+    "                          ones and save (port, lineSettings, script, csvOn, csv, minutes, ...)\n"
     "  --home DIR              the program folder (default: the executable's folder)\n";
 
 int usage() {
@@ -46,5 +49,6 @@ int main(int argc, char** argv) {
     int rc = 2;
     if (cmd == QLatin1String("check")) rc = vel::runCheck(args);
     else if (cmd == QLatin1String("run")) rc = vel::runRun(args, folder);
+    else if (cmd == QLatin1String("setup")) rc = vel::runSetup(args, folder);
     return rc == 2 ? usage() : rc;
 }
