@@ -48,6 +48,8 @@ set(_vel_uno_types
   com.sun.star.bridge.XBridge
   com.sun.star.connection.Connector
   com.sun.star.connection.NoConnectException
+  com.sun.star.container.XEnumeration
+  com.sun.star.container.XEnumerationAccess
   com.sun.star.container.XIndexAccess
   com.sun.star.document.MacroExecMode
   com.sun.star.document.UpdateDocMode

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QThread>
 #include <QUrl>
 
@@ -9,6 +10,8 @@
 #include <csignal>
 #include <exception>
 
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/uno/RuntimeException.hpp>
@@ -16,6 +19,7 @@
 #include "output/call_watchdog.h"
 #include "output/libreoffice/calc_access.h"
 #include "output/libreoffice/office_link.h"
+#include "output/libreoffice/uno_text.h"
 #include "output/office_process.h"
 #include "output/office_profile.h"
 #include "output/sheet_values.h"
@@ -29,6 +33,9 @@ namespace vel {
 using css::uno::Reference;
 
 namespace {
+
+// Why an office call failed, for QT_LOGGING_RULES="velloran.office.debug=true".
+Q_LOGGING_CATEGORY(officeLog, "velloran.office", QtWarningMsg)
 
 // Instances of the program's office that may run at once: a new start while
 // an earlier instance still holds its profile (the user kept the workbook
@@ -74,10 +81,13 @@ struct LibreOfficeWorkbook::Impl {
         try {
             body();
             return true;
-        } catch (const css::lang::DisposedException&) {
+        } catch (const css::lang::DisposedException& e) {
+            qCDebug(officeLog) << "connection lost:" << toQString(e.Message);
             link.cut();
-        } catch (const css::uno::Exception&) {
-        } catch (const std::exception&) {
+        } catch (const css::uno::Exception& e) {
+            qCDebug(officeLog) << "refused:" << toQString(e.Message);
+        } catch (const std::exception& e) {
+            qCDebug(officeLog) << "failed:" << e.what();
         }
         return false;
     }
@@ -108,6 +118,15 @@ struct LibreOfficeWorkbook::Impl {
     }
     Reference<css::table::XCell> requireCell(const Reference<css::frame::XModel>& model, int32_t row, int32_t column) {
         return calc::cellAt(calc::activeSheet(model), row, column);
+    }
+
+    // Where there is no window to act on: the workbook, or without one the
+    // instance, must still answer.
+    void ping(const Reference<css::frame::XModel>& model) {
+        if (model.is())
+            model->getURL();
+        else
+            desktop()->getFrames();
     }
 
     bool ensureLocalContext() {
@@ -165,7 +184,17 @@ struct LibreOfficeWorkbook::Impl {
         return true;
     }
 
+    // Drops the program's hold on the instance. An instance without any
+    // document (a failed open, or the user closed the workbook) is of no use
+    // to anyone and would only linger unseen, so it is ended first; one with
+    // documents stays as the user sees it.
     void drop() {
+        if (link.isOpen()) {
+            attempt(options.callTimeoutMs, [&] {
+                const Reference<css::frame::XDesktop2> desk = desktop();
+                if (!desk->getComponents()->createEnumeration()->hasMoreElements()) desk->terminate();
+            });
+        }
         link.cut();
         opened.clear();
         launcher = 0;
@@ -185,7 +214,10 @@ bool LibreOfficeWorkbook::createApplication() {
 bool LibreOfficeWorkbook::openWorkbook(const QString& path) {
     Impl& d = *impl_;
     return d.attempt(d.options.openTimeoutMs, [&] {
-        const Reference<css::lang::XComponent> document = calc::loadDocument(d.desktop(), fileUrl(path), false);
+        // Without windows the document must be loaded hidden: the office
+        // cannot give it a visible window.
+        const Reference<css::lang::XComponent> document =
+            calc::loadDocument(d.desktop(), fileUrl(path), d.options.headless);
         const Reference<css::frame::XModel> model = calc::spreadsheetModel(document);
         if (!model.is()) {
             // Opened as something else than a spreadsheet: not a workbook.
@@ -200,10 +232,10 @@ bool LibreOfficeWorkbook::setVisible(bool visible) {
     Impl& d = *impl_;
     return d.attempt(d.options.callTimeoutMs, [&] {
         const Reference<css::frame::XModel> model = d.activeModel();
-        if (model.is())
+        if (model.is() && !d.options.headless)
             calc::setWindowVisible(model, visible);
         else
-            d.desktop()->getFrames();  // no workbook yet: the instance answers
+            d.ping(model);
     });
 }
 
@@ -211,10 +243,10 @@ bool LibreOfficeWorkbook::setWindowNormal() {
     Impl& d = *impl_;
     return d.attempt(d.options.callTimeoutMs, [&] {
         const Reference<css::frame::XModel> model = d.activeModel();
-        if (model.is())
+        if (model.is() && !d.options.headless)
             calc::restoreWindow(model);
         else
-            d.desktop()->getFrames();
+            d.ping(model);
     });
 }
 
@@ -279,13 +311,17 @@ bool LibreOfficeWorkbook::saveActiveWorkbook() {
 
 bool LibreOfficeWorkbook::quit() {
     Impl& d = *impl_;
+    if (!d.link.isOpen()) return false;
     const qint64 launcher = d.launcher;
     bool accepted = false;
     const bool answered = d.attempt(d.options.callTimeoutMs, [&] { accepted = d.desktop()->terminate(); });
     // The office may end before its answer comes back: then it has quit too.
     if (answered && !accepted) return false;
     const bool ended = launcher > 0 && waitProcessEnd(launcher, d.options.callTimeoutMs);
-    if (answered || ended) d.drop();
+    if (answered || ended) {
+        d.link.cut();
+        d.drop();
+    }
     return accepted || ended;
 }
 
