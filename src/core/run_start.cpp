@@ -77,6 +77,10 @@ bool Engine::startRun() {
         return false;
     }
     resetRunState(run, tables);
+    // Characters left over from the previous run (a reply cut off by its end)
+    // would otherwise become the first values of this one; the port's own
+    // input was discarded when it was prepared.
+    run.receiveBuffer[kChannel].clear();
     if (!loadScript(tables, settings.scriptPath, platform.messages)) return false;
     resetMailRecords(mailRecords);
     if (settings.alarmMailOn && !loadMailSettings(MailKind::Alarm, settings, mailRecords, platform.messages))

@@ -1,0 +1,125 @@
+// The start button's checks and steps, and the run monitor's stop.
+#include <gtest/gtest.h>
+
+#include "support/engine_rig.h"
+
+namespace vel::test {
+namespace {
+
+TEST(RunStart, ChecksStopTheStartInTheirOrder) {
+    struct Case {
+        const char* what;
+        std::function<void(EngineRig&)> prepare;
+        QString message;
+    };
+    const Case cases[] = {
+        {"csv name of spaces",
+         [](EngineRig& r) {
+             r.engine.settings.csvOn = true;
+             r.engine.settings.csvPath = "   ";
+             r.engine.settings.alarmMailOn = true;  // not looked at: the CSV check comes first
+         },
+         QStringLiteral("CSVファイルを指定してください！")},
+        {"normal mail without a name",
+         [](EngineRig& r) { r.engine.settings.normalMailOn = true; },
+         QStringLiteral("通常メール設定ファイルを指定して下さい！")},
+        {"normal mail file missing",
+         [](EngineRig& r) {
+             r.engine.settings.normalMailOn = true;
+             r.engine.settings.normalMailFile = r.tmp.path("none.txt");
+         },
+         QStringLiteral("通常メール設定ファイルがありません！")},
+        {"alarm mail without a name",
+         [](EngineRig& r) { r.engine.settings.alarmMailOn = true; },
+         QStringLiteral("アラームメール設定ファイルを指定して下さい！")},
+        {"alarm mail file missing, normal mail off",
+         [](EngineRig& r) {
+             r.engine.settings.alarmMailOn = true;
+             r.engine.settings.alarmMailFile = r.tmp.path("none.txt");
+         },
+         QStringLiteral("アラームメール設定ファイルがありません！")},
+    };
+    for (const Case& c : cases) {
+        EngineRig rig;
+        c.prepare(rig);
+        EXPECT_FALSE(rig.start()) << c.what;
+        EXPECT_EQ(rig.box.shown, QStringList{c.message}) << c.what;
+        EXPECT_EQ(rig.port.opens, 0) << c.what;  // before any port is opened
+        EXPECT_FALSE(rig.engine.running());
+        EXPECT_TRUE(QFile::exists(rig.tmp.folder.setupDat())) << c.what;  // the choices were saved first
+    }
+}
+
+TEST(RunStart, APortThatCannotOpenGivesTwoMessages) {
+    EngineRig rig;
+    rig.port.setPortNumber(7);  // the serial panel sets the number on the port
+    rig.port.canOpen = false;
+    EXPECT_FALSE(rig.start());
+    EXPECT_EQ(rig.box.shown, (QStringList{QStringLiteral("通信ポートがオープンできません！"),
+                                          QStringLiteral("通信CH7が使用できません！")}));
+}
+
+TEST(RunStart, ABadScriptLeavesThePortOpenForTheNextStart) {
+    EngineRig rig;
+    rig.useScript({"XYZ"});
+    EXPECT_FALSE(rig.start());
+    ASSERT_EQ(rig.box.shown.size(), 1);
+    EXPECT_TRUE(rig.box.shown[0].contains(QStringLiteral("ｽｸﾘﾌﾟﾄNo.1:XYZ")));
+    EXPECT_TRUE(rig.port.isOpen());
+    rig.useScript({"SSS", "EEE"});
+    EXPECT_TRUE(rig.start());
+    EXPECT_EQ(rig.port.opens, 1);  // the open port is accepted
+}
+
+TEST(RunStart, ASecondRunStartsFreshOnThePortTheFirstLeftOpen) {
+    EngineRig rig;
+    rig.useScript({"SND:A", "RCV", "SET", "EEE"});
+    ASSERT_TRUE(rig.start());
+    rig.runFor(30);
+    rig.port.receive("1,2\r3,");  // the end of the run cuts the second reply
+    rig.runFor(200);
+    ASSERT_FALSE(rig.engine.running());
+    EXPECT_EQ(rig.engine.tables.dataItems[0].count, 1);
+
+    ASSERT_TRUE(rig.start());
+    EXPECT_EQ(rig.port.opens, 1);
+    EXPECT_TRUE(rig.engine.run.receiveBuffer[0].isEmpty());  // "3," is not taken into the new run
+    EXPECT_EQ(rig.engine.tables.dataItems[0].count, 0);     // statistics start again
+    EXPECT_EQ(rig.engine.monitor.lampColour, kColourGreen);
+}
+
+TEST(RunMonitorStop, AnsweringNoLeavesTheRunGoingAndYesEndsItWithTheDataLog) {
+    EngineRig rig;
+    rig.useScript({"SSS", "RCV", "SET", "EEE"});
+    ASSERT_TRUE(rig.start());
+    rig.tick();
+    rig.port.receive("1.5\r");
+    rig.runFor(50);
+    rig.engine.requestStop();  // No
+    EXPECT_EQ(rig.box.asked, QStringList{QStringLiteral("データ取得を終了しますか？")});
+    EXPECT_TRUE(rig.engine.running());
+
+    rig.box.answers.push_back(true);
+    rig.engine.requestStop();
+    EXPECT_FALSE(rig.engine.running());
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.engine.monitor.labelMess, QStringLiteral("強制終了しました！ 「戻る」ボタンを押して下さい"));
+    EXPECT_EQ(rig.engine.monitor.lampColour, kColourRed);
+    EXPECT_TRUE(rig.engine.monitor.closeVisible);
+    const QString dataLog = cp932::decode(rig.tmp.read("Log/DataLog.log"));
+    EXPECT_TRUE(dataLog.startsWith(QStringLiteral("\"取得時間\""))) << dataLog.toStdString();
+    EXPECT_TRUE(rig.box.shown.isEmpty());  // a stop shows no end-of-script message
+}
+
+TEST(RunMonitorStop, NextDeadlineNamesTheEndOfTheWaitOrTheNextCycle) {
+    EngineRig rig;
+    rig.useScript({"ITM:1", "SSS", "WTM:0.2", "EEE"});
+    ASSERT_TRUE(rig.start());
+    rig.runFor(30);  // ITM, SSS at 20, WTM from 30
+    EXPECT_EQ(rig.engine.nextDeadlineMs(), Fixed4::fromInt(230));
+    rig.runFor(250);  // EEE done, waiting for the cycle at 1020
+    EXPECT_EQ(rig.engine.nextDeadlineMs(), Fixed4::fromInt(1020));
+}
+
+}  // namespace
+}  // namespace vel::test
