@@ -14,7 +14,7 @@
 #include "core/engine.h"
 #include "core/system_clock.h"
 #include "mail/curl_mailer.h"
-#include "output/null_workbook.h"
+#include "output/workbook_backend.h"
 #include "serial/qt_serial_port.h"
 #include "settings/channel0_port.h"
 #include "settings/window_transfer.h"
@@ -76,11 +76,11 @@ int runRun(const QStringList& args, const ProgramFolder& folder) {
     SystemClock clock;
     QtSerialPort port(folder);
     CurlMailer mailer(clock);
-    NullWorkbook workbookBackend;
+    const std::unique_ptr<Workbook> workbookBackend = makeWorkbookBackend(folder);
 
     Engine engine(EnginePlatform{clock, messages, port, mailer, folder,
                                  [] { QCoreApplication::processEvents(); }, [] {}});
-    engine.workbook.app = &workbookBackend;
+    engine.workbook.app = workbookBackend.get();
     engine.lineHooks.rsLine = [](const QString& line) { printLine("rs: ", line); };
     engine.lineHooks.alarmLine = [](const QString& line) { printLine("alarm: ", line); };
     MonitorPrinter printer(engine.monitor);
