@@ -9,7 +9,16 @@ packages=(
   libcurl4-openssl-dev
   libgtest-dev
   python3-aiosmtpd
+  libreoffice-dev
 )
+
+# The live workbook runs in LibreOffice Calc. Either variant will do: the
+# desktop's libreoffice-calc shows the workbook; libreoffice-calc-nogui (the
+# smaller one, enough for the tests) runs it without windows. An installed
+# one is never replaced by the other.
+if ! dpkg-query -W -f='${Status}' libreoffice-calc 2>/dev/null | grep -q "install ok installed"; then
+  packages+=(libreoffice-calc-nogui)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
