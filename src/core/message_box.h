@@ -10,6 +10,9 @@ class MessageBox {
 public:
     virtual ~MessageBox() = default;
     virtual void info(const QString& text) = 0;
+    // A notice about an error (the GUI shows a warning icon); a plain notice
+    // wherever there is no such distinction.
+    virtual void warning(const QString& text) { info(text); }
     // Yes/No question with No preselected; true for Yes.
     virtual bool ask(const QString& text) = 0;
 };

@@ -1,0 +1,35 @@
+// velloran: the main window and the run monitor on the engine, with the real
+// clock, serial port, mail library and spreadsheet. The program folder is the
+// executable's folder; there are no command-line options.
+#include <QApplication>
+
+#include "core/engine.h"
+#include "core/system_clock.h"
+#include "mail/curl_mailer.h"
+#include "output/workbook_backend.h"
+#include "serial/qt_serial_port.h"
+#include "ui/form_main.h"
+#include "ui/qt_message_box.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);  // the main window hides during a run
+
+    const vel::ProgramFolder folder{QCoreApplication::applicationDirPath()};
+    vel::ui::QtMessageBox messages;
+    vel::SystemClock clock;
+    vel::QtSerialPort port(folder);
+    vel::CurlMailer mailer(clock);
+    const std::unique_ptr<vel::Workbook> workbook = vel::makeWorkbookBackend(folder);
+
+    vel::Engine engine(vel::EnginePlatform{clock, messages, port, mailer, folder,
+                                           [] { QCoreApplication::processEvents(); },
+                                           [] { QApplication::beep(); }});
+    engine.workbook.app = workbook.get();
+    if (!engine.startUp()) return 1;  // no usable clock: the message has been shown
+
+    vel::ui::FormMain formMain(engine);
+    formMain.onUnloaded = [] { QCoreApplication::quit(); };
+    formMain.load();
+    return QApplication::exec();
+}

@@ -1,0 +1,280 @@
+#include "ui/form_exe.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+
+#include "ui/field_events.h"
+#include "ui/monitor_view.h"
+#include "ui/twips.h"
+#include "ui/widgets.h"
+
+namespace vel::ui {
+namespace {
+
+constexpr int kTickMs = 10;
+const QPoint kTabTopLeft(px(120), px(960));
+constexpr int kColumnTwips[kGridColumns] = {700, 1400, 1600, 600, 800, 1200, 1200, 1200};
+
+void setTextColour(QWidget* w, const QColor& colour) {
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    w->setPalette(palette);
+}
+
+QLabel* placedLabel(QWidget* parent, const QString& text, const char* name, const QRect& rect) {
+    QLabel* l = label(parent, text, name);
+    l->setGeometry(rect);
+    return l;
+}
+
+QPlainTextEdit* pane(QWidget* parent, const char* name) {
+    auto* p = new QPlainTextEdit(parent);
+    p->setObjectName(QString::fromLatin1(name));
+    p->setReadOnly(true);
+    p->setLineWrapMode(QPlainTextEdit::NoWrap);
+    p->move(4, 4);
+    return p;
+}
+
+QString savedAt(const ProgramFolder& folder, const char* file) {
+    return QStringLiteral("保存先=") + folder.logFile(QString::fromLatin1(file));
+}
+
+}  // namespace
+
+FormExe::FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent)
+    : QWidget(parent), engine_(engine), onClosed_(std::move(onClosed)), design_(exeDesign()) {
+    setObjectName(QStringLiteral("FormExe"));
+    setWindowTitle(QStringLiteral("Velloran （通信処理）"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildTopLine();
+    buildTabs();
+    termView_ = std::make_unique<PaneView>(txtTerm_);
+    logView_ = std::make_unique<PaneView>(txtLog_);
+
+    // The state of a freshly loaded window.
+    commandClose_->hide();
+    commandRsEnd_->show();
+    commandNext_->hide();
+    labelSetumei_->hide();
+    checkRsLog_->setChecked(engine_.settings.rsLogEnabled);
+    checkAlarmLog_->setChecked(engine_.settings.alarmLogEnabled);
+    showLogSwitches();
+    setDetail(false);
+    refresh();
+
+    timer_ = new QTimer(this);
+    timer_->setObjectName(QStringLiteral("Timer1"));
+    timer_->setSingleShot(true);
+    timer_->setTimerType(Qt::PreciseTimer);
+    connect(timer_, &QTimer::timeout, this, [this] { tick(); });
+    timer_->start(kTickMs);
+}
+
+FormExe::~FormExe() = default;
+
+void FormExe::buildTopLine() {
+    const QRect lampRect(6, 6, 48, 48);
+    QLabel* ring = placedLabel(this, QStringLiteral("○"), "Label4", lampRect);
+    labelLamp_ = placedLabel(this, QStringLiteral("●"), "LabelLamp", lampRect);
+    for (QLabel* l : {ring, labelLamp_}) l->setAlignment(Qt::AlignCenter);
+    QFont ringFont = ring->font();
+    ringFont.setPixelSize(40);
+    ring->setFont(ringFont);
+    QFont lampFont = labelLamp_->font();
+    lampFont.setPixelSize(24);
+    labelLamp_->setFont(lampFont);
+
+    placedLabel(this, QStringLiteral("ﾒｯｾｰｼﾞ："), "Label1", QRect(60, 20, 60, 20));
+    labelMess_ = placedLabel(this, QString(), "LabelMess", QRect(120, 20, 254, 20));
+    setTextColour(labelMess_, Qt::blue);
+    commandNext_ = button(this, "CommandNext", QStringLiteral("次へ"));
+    commandRsEnd_ = button(this, "CommandRsEnd", QStringLiteral("終了"));
+    commandClose_ = button(this, "CommandClose", QStringLiteral("戻る"));
+    commandNext_->setGeometry(378, 16, 60, 28);
+    commandRsEnd_->setGeometry(444, 16, 60, 28);
+    commandClose_->setGeometry(444, 16, 60, 28);
+    checkLog_ = checkBox(this, "CheckLog", QString());
+    checkLog_->setGeometry(524, 20, 20, 20);
+    placedLabel(this, QStringLiteral("詳細"), "Label2", QRect(546, 20, 60, 20));
+
+    connect(commandNext_, &QPushButton::clicked, this, [this] { commandNext(); });
+    FieldEvents::watch(commandNext_, {}, [this] { commandNext(); });
+    connect(commandRsEnd_, &QPushButton::clicked, this, [this] { commandRsEnd(); });
+    connect(commandClose_, &QPushButton::clicked, this, [this] { commandClose(); });
+    connect(checkLog_, &QCheckBox::toggled, this, [this](bool on) { setDetail(on); });
+}
+
+void FormExe::buildTabs() {
+    tab_ = new QTabWidget(this);
+    tab_->setObjectName(QStringLiteral("SSTab1"));
+    tab_->move(kTabTopLeft);
+    tab_->addTab(buildDataTab(), QStringLiteral("データモニター"));
+    tab_->addTab(buildTermTab(), QStringLiteral("通信ログ"));
+    tab_->addTab(buildAlarmTab(), QStringLiteral("アラームログ"));
+}
+
+QWidget* FormExe::buildDataTab() {
+    auto* page = new QWidget;
+    placedLabel(page, QStringLiteral("N ="), "Label3", QRect(8, 6, 30, 18));
+    labelNsu_ = placedLabel(page, QString(), "LabelNsu", QRect(40, 6, 120, 18));
+    grid_ = new QTableWidget(0, kGridColumns, page);
+    grid_->setObjectName(QStringLiteral("MSFlexData"));
+    grid_->move(4, 28);
+    grid_->verticalHeader()->hide();
+    grid_->verticalHeader()->setDefaultSectionSize(20);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setSelectionMode(QAbstractItemView::NoSelection);
+    for (int c = 0; c < kGridColumns; ++c) grid_->setColumnWidth(c, px(kColumnTwips[c]));
+    labelDataLogFile_ = label(page, savedAt(engine_.platform.folder, "DataLog.log"), "LabelDataLogFile");
+    return page;
+}
+
+QWidget* FormExe::buildTermTab() {
+    auto* page = new QWidget;
+    txtTerm_ = pane(page, "txtTerm");
+    labelSetumei_ = label(page, QStringLiteral("●：送信 ○：受信"), "LabelSetumei");
+    checkRsLog_ = checkBox(page, "CheckRsLog", QStringLiteral("通信ﾛｸﾞ保存"));
+    labelRsLogFile_ = label(page, savedAt(engine_.platform.folder, "RsLog.log"), "LabelRsLogFile");
+    labelErrorMess_ = label(page, QString(), "LabelErrorMess");
+    setTextColour(labelErrorMess_, Qt::red);
+    connect(checkRsLog_, &QCheckBox::toggled, this, [this](bool on) {
+        engine_.settings.rsLogEnabled = on;
+        showLogSwitches();
+    });
+    return page;
+}
+
+QWidget* FormExe::buildAlarmTab() {
+    auto* page = new QWidget;
+    txtLog_ = pane(page, "txtLog");
+    checkAlarmLog_ = checkBox(page, "CheckAlarmLog", QStringLiteral("ｱﾗｰﾑﾛｸﾞ保存"));
+    labelAlarmLogFile_ = label(page, savedAt(engine_.platform.folder, "AlarmLog.log"), "LabelAlarmLogFile");
+    connect(checkAlarmLog_, &QCheckBox::toggled, this, [this](bool on) {
+        engine_.settings.alarmLogEnabled = on;
+        showLogSwitches();
+    });
+    return page;
+}
+
+void FormExe::showLogSwitches() {
+    labelRsLogFile_->setVisible(checkRsLog_->isChecked());
+    labelAlarmLogFile_->setVisible(checkAlarmLog_->isChecked());
+}
+
+void FormExe::applyLayout(const ExeLayout& layout) {
+    tab_->resize(layout.tab);
+    grid_->resize(layout.grid);
+    txtTerm_->resize(layout.pane);
+    txtLog_->resize(layout.pane);
+    // The lines under the grid and the panes move down with them.
+    const int width = layout.pane.width();
+    labelDataLogFile_->setGeometry(4, 28 + layout.grid.height() + 4, layout.grid.width(), 18);
+    const int below = 4 + layout.pane.height() + 4;
+    labelSetumei_->setGeometry(4, below, 200, 18);
+    checkRsLog_->setGeometry(4, below + 20, 116, 20);
+    labelRsLogFile_->setGeometry(124, below + 20, width - 120, 20);
+    labelErrorMess_->setGeometry(4, below + 44, width, 18);
+    checkAlarmLog_->setGeometry(4, below, 116, 20);
+    labelAlarmLogFile_->setGeometry(124, below, width - 120, 20);
+}
+
+bool FormExe::detail() const { return checkLog_->isChecked(); }
+
+void FormExe::setDetail(bool on) {
+    if (checkLog_->isChecked() != on) {
+        checkLog_->setChecked(on);  // comes back here through the box's signal
+        return;
+    }
+    labelSetumei_->setVisible(on);
+    const ExeLayout layout = exeLayout(design_, on, on ? design_.detailMin : design_.compact);
+    if (on) {
+        setMinimumSize(design_.detailMin);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        setFixedSize(design_.compact);
+    }
+    resize(layout.window);
+    applyLayout(layout);
+}
+
+void FormExe::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const ExeLayout layout = exeLayout(design_, detail(), event->size());
+    applyLayout(layout);
+    if (layout.window != event->size()) resize(layout.window);
+}
+
+int FormExe::nextIntervalMs() const {
+    int interval = kTickMs;
+    const Fixed4 deadline = engine_.nextDeadlineMs();
+    if (deadline.raw != 0) {
+        const Fixed4 left = deadline - engine_.timer.timerNowMs();
+        const int64_t ms = left.raw <= 0 ? 0 : (left.raw + Fixed4::kScale - 1) / Fixed4::kScale;
+        if (ms < interval) interval = static_cast<int>(ms);
+    }
+    return interval;
+}
+
+void FormExe::tick() {
+    engine_.timerTick();
+    refresh();
+    timer_->start(nextIntervalMs());
+}
+
+void FormExe::refresh() {
+    const RunMonitorModel& m = engine_.monitor;
+    if (m.lampColour != lampShown_) {
+        setTextColour(labelLamp_, colourOf(m.lampColour));
+        lampShown_ = m.lampColour;
+    }
+    if (labelMess_->text() != m.labelMess) labelMess_->setText(m.labelMess);
+    if (labelErrorMess_->text() != m.labelErrorMess) labelErrorMess_->setText(m.labelErrorMess);
+    if (labelNsu_->text() != m.labelNsu) labelNsu_->setText(m.labelNsu);
+    commandNext_->setVisible(m.nextVisible);
+    commandRsEnd_->setVisible(m.rsEndVisible);
+    commandClose_->setVisible(m.closeVisible);
+    showGrid(grid_, m);
+    termView_->show(m.txtTerm);
+    logView_->show(m.txtLog);
+    if (m.focus != focusShown_) {
+        focusShown_ = m.focus;
+        QPushButton* target = m.focus == MonitorFocus::Close   ? commandClose_
+                              : m.focus == MonitorFocus::Next  ? commandNext_
+                              : m.focus == MonitorFocus::RsEnd ? commandRsEnd_
+                                                               : nullptr;
+        if (target) target->setFocus();
+    }
+}
+
+void FormExe::commandNext() {
+    engine_.continueAfterPause();
+    refresh();
+}
+
+void FormExe::commandRsEnd() {
+    engine_.requestStop();
+    refresh();
+}
+
+void FormExe::commandClose() { close(); }
+
+// During a run the window stays: only a run that is over can be left.
+void FormExe::closeEvent(QCloseEvent* event) {
+    if (!engine_.monitor.closeVisible) {
+        event->ignore();
+        return;
+    }
+    timer_->stop();
+    event->accept();
+    if (onClosed_) onClosed_();
+}
+
+}  // namespace vel::ui

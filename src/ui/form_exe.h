@@ -1,0 +1,94 @@
+#pragma once
+// The run monitor "Velloran （通信処理）": the lamp, the message line, the
+// 次へ / 終了 / 戻る buttons, the detail switch and the three tabs (values,
+// communication log, alarm log). Its timer drives the engine one tick at a
+// time; after every tick it shows the engine's run monitor model. It keeps
+// nothing the engine needs.
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "core/engine.h"
+#include "ui/exe_layout.h"
+
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+class QTimer;
+
+namespace vel::ui {
+
+class PaneView;
+
+class FormExe : public QWidget {
+public:
+    // `onClosed` runs when the window closes after the run is over (the main
+    // window comes back).
+    FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent = nullptr);
+    ~FormExe() override;
+
+    // One timer tick: the engine's tick, then the model shown.
+    void tick();
+    // Shows the model in the widgets.
+    void refresh();
+
+    // The buttons.
+    void commandNext();
+    void commandRsEnd();
+    void commandClose();
+
+    // The detail view on or off (CheckLog).
+    void setDetail(bool detail);
+    bool detail() const;
+
+    // The timer's next interval: 10 ms, or less when the engine's next
+    // deadline is nearer.
+    int nextIntervalMs() const;
+
+    QTimer* timer1() const { return timer_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildTopLine();
+    void buildTabs();
+    QWidget* buildDataTab();
+    QWidget* buildTermTab();
+    QWidget* buildAlarmTab();
+    void applyLayout(const ExeLayout& layout);
+    void showLogSwitches();
+
+    Engine& engine_;
+    std::function<void()> onClosed_;
+    ExeDesign design_;
+    QTimer* timer_;
+    QLabel* labelLamp_;
+    QLabel* labelMess_;
+    QPushButton* commandNext_;
+    QPushButton* commandRsEnd_;
+    QPushButton* commandClose_;
+    QCheckBox* checkLog_;
+    QTabWidget* tab_;
+    QLabel* labelNsu_;
+    QTableWidget* grid_;
+    QLabel* labelDataLogFile_;
+    QPlainTextEdit* txtTerm_;
+    QLabel* labelSetumei_;
+    QCheckBox* checkRsLog_;
+    QLabel* labelRsLogFile_;
+    QLabel* labelErrorMess_;
+    QPlainTextEdit* txtLog_;
+    QCheckBox* checkAlarmLog_;
+    QLabel* labelAlarmLogFile_;
+    std::unique_ptr<PaneView> termView_;
+    std::unique_ptr<PaneView> logView_;
+    MonitorFocus focusShown_ = MonitorFocus::None;
+    int lampShown_ = -1;
+};
+
+}  // namespace vel::ui

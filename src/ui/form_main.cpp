@@ -1,0 +1,209 @@
+#include "ui/form_main.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+
+#include "settings/channel0_port.h"
+#include "settings/setup_dat_file.h"
+#include "settings/window_transfer.h"
+#include "ui/cond_panel.h"
+#include "ui/file_panel.h"
+#include "ui/form_exe.h"
+#include "ui/rs_panel.h"
+#include "ui/twips.h"
+
+namespace vel::ui {
+namespace {
+
+constexpr int kWidthTwips = 9375;
+constexpr int kHeightTwips = 4950;
+constexpr int kPanelLeftTwips = 225;
+constexpr int kPanelTopTwips = 90;
+
+}  // namespace
+
+FormMain::FormMain(Engine& engine, QWidget* parent)
+    : QMainWindow(parent),
+      engine_(engine),
+      context_{engine.settings, engine.workbook, engine.platform.port, engine.platform.messages,
+               engine.platform.folder} {
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral("Velloran"));
+    panelArea_ = new QWidget(this);
+    setCentralWidget(panelArea_);
+    file_ = new FilePanel(context_, panelArea_);
+    cond_ = new CondPanel(context_, panelArea_);
+    rs_ = new RsPanel(context_, panelArea_);
+    buildMenus();
+
+    connect(file_->commandStart, &QAbstractButton::clicked, this, [this] { commandStart(); });
+    connect(file_->commandRs, &QAbstractButton::clicked, this, [this] { openRsPanel(); });
+    connect(file_->commandCond, &QAbstractButton::clicked, this, [this] { openCondPanel(); });
+    connect(cond_->commandCondOk, &QAbstractButton::clicked, this, [this] { commandCondOk(); });
+    connect(cond_->commandCondNg, &QAbstractButton::clicked, this, [this] { commandCondNg(); });
+    connect(rs_->commandRsOk, &QAbstractButton::clicked, this, [this] { commandRsOk(); });
+    connect(rs_->commandRsNg, &QAbstractButton::clicked, this, [this] { commandRsNg(); });
+    connectEngineHooks();
+    cond_->hide();
+    rs_->hide();
+}
+
+FormMain::~FormMain() {
+    engine_.hooks = MainWindowHooks{};
+    delete exe_.data();
+}
+
+void FormMain::buildMenus() {
+    auto menu = [this](const char* name, const QString& caption) {
+        QMenu* m = menuBar()->addMenu(caption);
+        m->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+    auto item = [this](QMenu* m, const char* name, const QString& caption, void (FormMain::*action)()) {
+        QAction* a = m->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [this, action] { (this->*action)(); });
+        return a;
+    };
+    QMenu* fileMenu = menu("MenuFile", QStringLiteral("ﾌｧｲﾙ(&F)"));
+    menuEnd_ = fileMenu->addAction(QStringLiteral("終了(&Q)"));
+    menuEnd_->setObjectName(QStringLiteral("MenuEnd"));
+    connect(menuEnd_, &QAction::triggered, this, &QWidget::close);
+    QMenu* setMenu = menu("MenuSet", QStringLiteral("条件設定(&S)"));
+    menuCond_ = item(setMenu, "MenuCond", QStringLiteral("取得条件、ﾒｰﾙ設定"), &FormMain::openCondPanel);
+    menuRs_ = item(setMenu, "MenuRS", QStringLiteral("RS232C通信条件"), &FormMain::openRsPanel);
+    QMenu* helpMenu = menu("MenuHelp", QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    menuDoc_ = item(helpMenu, "MenuDoc", QStringLiteral("ヘルプ"), &FormMain::menuDoc);
+}
+
+void FormMain::connectEngineHooks() {
+    engine_.hooks.showAcquisitionNumber = [this](int32_t number) {
+        cond_->textCellNo->setText(QString::number(number));
+    };
+    engine_.hooks.cursor.showColumn = [this](const QString& letters) { file_->textStartCol->setText(letters); };
+    engine_.hooks.cursor.showRow = [this](int32_t row) { file_->textStartRow->setText(QString::number(row)); };
+    engine_.hooks.cursor.processEvents = [] { QCoreApplication::processEvents(); };
+    engine_.hooks.showRunMonitor = [this] { openRunMonitor(); };
+}
+
+void FormMain::placePanels() {
+    const QRect area(QPoint(px(kPanelLeftTwips), px(kPanelTopTwips)),
+                     panelArea_->size() - QSize(2 * px(kPanelLeftTwips), 2 * px(kPanelTopTwips)));
+    for (QWidget* panel : std::initializer_list<QWidget*>{file_, cond_, rs_}) panel->setGeometry(area);
+}
+
+void FormMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    placePanels();
+}
+
+void FormMain::load() {
+    QCoreApplication::setApplicationName(QStringLiteral("Velloran"));
+    const QSize size = pxSize(kWidthTwips, kHeightTwips);
+    setFixedSize(size);
+    if (const QScreen* s = screen()) move(s->availableGeometry().left() + (s->availableGeometry().width() - size.width()) / 2,
+                                          s->availableGeometry().top());
+    placePanels();
+    file_->workbookNameCheck();
+    cond_->textMin->setText(QStringLiteral("60"));
+    loadSettings(engine_.settings, context_.folder, context_.messages, configurePortOf(context_.port));
+    rs_->loadPropertySettings();
+    WindowFields fields = readFields();
+    applySettingsToWindow(engine_.settings, fields);
+    showFields(fields);
+    showMainPanel();
+    show();
+}
+
+void FormMain::setPanelMenusEnabled(bool enabled) {
+    menuCond_->setEnabled(enabled);
+    menuRs_->setEnabled(enabled);
+}
+
+void FormMain::showMainPanel() {
+    file_->show();
+    cond_->hide();
+    rs_->hide();
+    setPanelMenusEnabled(true);
+    file_->refreshConnectionPanel();
+}
+
+void FormMain::openCondPanel() {
+    cond_->applyAlarmCheck();
+    cond_->applyNormalCheck();
+    setPanelMenusEnabled(false);
+    file_->hide();
+    cond_->show();
+    rs_->hide();
+}
+
+void FormMain::openRsPanel() {
+    setPanelMenusEnabled(false);
+    file_->hide();
+    cond_->hide();
+    rs_->show();
+}
+
+void FormMain::commandCondOk() {
+    collectConditionsPanel(readFields(), engine_.settings);
+    showMainPanel();
+}
+
+void FormMain::commandCondNg() { showMainPanel(); }
+
+void FormMain::commandRsOk() {
+    if (rs_->apply()) showMainPanel();
+}
+
+void FormMain::commandRsNg() { showMainPanel(); }
+
+void FormMain::commandStart() {
+    collectFilePanel(readFields(), engine_.settings);
+    commandCondOk();
+    engine_.startRun();
+}
+
+// The manual opens in the desktop's handler for HTML files; a missing file
+// is the handler's business, the program goes on.
+void FormMain::menuDoc() { QDesktopServices::openUrl(QUrl::fromLocalFile(context_.folder.manual())); }
+
+void FormMain::closeEvent(QCloseEvent* event) {
+    unload();
+    event->accept();
+    if (onUnloaded) onUnloaded();
+}
+
+void FormMain::unload() {
+    collectFilePanel(readFields(), engine_.settings);
+    commandCondOk();
+    saveSettings(engine_.settings, portSlotOf(context_.port), context_.folder, context_.messages);
+    // The spreadsheet is let go without saving or closing the workbook.
+    if (engine_.workbook.app) engine_.workbook.app->release();
+    engine_.workbook.workbookOpen = false;
+    engine_.csv.closeCsv();
+    engine_.logs.closeLogs();
+}
+
+void FormMain::openRunMonitor() {
+    delete exe_.data();
+    exe_ = new FormExe(engine_, [this] { runMonitorClosed(); });
+    exe_->move(frameGeometry().topLeft());
+    hide();
+    exe_->show();
+    exe_->activateWindow();
+}
+
+void FormMain::runMonitorClosed() {
+    show();
+    activateWindow();
+    raise();
+}
+
+}  // namespace vel::ui

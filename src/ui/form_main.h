@@ -1,0 +1,89 @@
+#pragma once
+// The main window "Velloran": the three panels at one spot (files and
+// workbook, conditions and mail, serial settings), the menus, the start
+// button, and the window's load and unload. It shows the engine's settings
+// record and hands the run to the run monitor.
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+
+#include "core/engine.h"
+#include "settings/window_fields.h"
+#include "ui/form_exe.h"
+#include "ui/main_context.h"
+
+class QAction;
+class QMenu;
+
+namespace vel::ui {
+
+class CondPanel;
+class FilePanel;
+class RsPanel;
+
+class FormMain : public QMainWindow {
+public:
+    explicit FormMain(Engine& engine, QWidget* parent = nullptr);
+    ~FormMain() override;
+
+    // The load handler: geometry, setup.dat onto the record and the port, the
+    // serial lists, the settings shown, the main panel; then the window shows.
+    void load();
+
+    // Panel switching.
+    void showMainPanel();
+    void openCondPanel();
+    void openRsPanel();
+
+    // The buttons and menu entries.
+    void commandStart();
+    void commandCondOk();
+    void commandCondNg();
+    void commandRsOk();
+    void commandRsNg();
+    void menuDoc();
+
+    // The widgets as plain field values, and back (with the click effects of
+    // every check box and option button whose state changes).
+    WindowFields readFields() const;
+    void showFields(const WindowFields& fields);
+
+    // The run monitor of the run in progress (or the one that has ended and
+    // not been closed yet); null otherwise.
+    FormExe* formExe() const { return exe_; }
+
+    MainContext& context() { return context_; }
+    FilePanel* filePanel() const { return file_; }
+    CondPanel* condPanel() const { return cond_; }
+    RsPanel* rsPanel() const { return rs_; }
+
+    // Run once the window has unloaded (closing it ends the program).
+    std::function<void()> onUnloaded;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildMenus();
+    void placePanels();
+    void setPanelMenusEnabled(bool enabled);
+    void unload();
+    void openRunMonitor();
+    void runMonitorClosed();
+    void connectEngineHooks();
+
+    Engine& engine_;
+    MainContext context_;
+    QWidget* panelArea_;
+    FilePanel* file_;
+    CondPanel* cond_;
+    RsPanel* rs_;
+    QAction* menuEnd_;
+    QAction* menuCond_;
+    QAction* menuRs_;
+    QAction* menuDoc_;
+    QPointer<FormExe> exe_;
+};
+
+}  // namespace vel::ui

@@ -1,0 +1,140 @@
+#include "ui/rs_panel.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/rs_choices.h"
+#include "ui/widgets.h"
+
+namespace vel::ui {
+namespace {
+
+QComboBox* list(QWidget* parent, const char* name) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(QString::fromLatin1(name));
+    c->setMinimumWidth(110);
+    return c;
+}
+
+void fill(QComboBox* list, const QStringList& entries) {
+    list->clear();
+    list->addItems(entries);
+}
+
+void selectText(QComboBox* list, const QString& text) { list->setCurrentIndex(list->findText(text)); }
+
+}  // namespace
+
+RsPanel::RsPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), context_(context) {
+    setObjectName(QStringLiteral("FrameRs"));
+    setTitle(QStringLiteral("RS232C通信条件"));
+    cboPort = list(this, "cboPort");
+    cboSpeed = list(this, "cboSpeed");
+    cboDataBits = list(this, "cboDataBits");
+    cboParity = list(this, "cboParity");
+    cboStopBits = list(this, "cboStopBits");
+    cboFlow = list(this, "cboFlow");
+    labelPortDevice = label(this, QString(), "LabelPortDevice");
+    commandRsOk = button(this, "CommandRsOk", QStringLiteral("OK"));
+    commandRsNg = button(this, "CommandRsNg", QStringLiteral("キャンセル"));
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    const std::pair<QString, QComboBox*> rows[] = {
+        {QStringLiteral("ポート"), cboPort},           {QStringLiteral("通信速度"), cboSpeed},
+        {QStringLiteral("ﾃﾞｰﾀ ﾋﾞｯﾄ："), cboDataBits}, {QStringLiteral("ﾊﾟﾘﾃｨ："), cboParity},
+        {QStringLiteral("ｽﾄｯﾌﾟ ﾋﾞｯﾄ："), cboStopBits}, {QStringLiteral("ﾌﾛｰ制御(&F)"), cboFlow},
+    };
+    int r = 0;
+    for (const auto& [caption, combo] : rows) {
+        QLabel* l = label(this, caption);
+        l->setBuddy(combo);
+        grid->addWidget(l, r, 0);
+        grid->addWidget(combo, r, 1);
+        ++r;
+    }
+    grid->addWidget(labelPortDevice, 0, 2);
+    grid->setColumnStretch(2, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(commandRsOk);
+    buttons->addWidget(commandRsNg);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 8, 16, 8);
+    layout->addLayout(grid);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+
+    connect(cboPort, &QComboBox::currentIndexChanged, this, [this] { showDevice(); });
+}
+
+void RsPanel::showDevice() {
+    const int number = cboPort->currentIndex() + 1;
+    const QString device = number >= 1 ? context_.port.deviceFor(static_cast<int16_t>(number)) : QString();
+    labelPortDevice->setText(device.isEmpty() ? QString() : QStringLiteral("→ ") + device);
+}
+
+void RsPanel::loadPropertySettings() {
+    fill(cboPort, portEntries());
+    fill(cboSpeed, speedEntries());
+    fill(cboDataBits, dataBitsEntries());
+    fill(cboParity, parityEntries());
+    fill(cboStopBits, stopBitsEntries());
+    fill(cboFlow, flowEntries());
+
+    SerialPort& port = context_.port;
+    int handshaking = port.handshaking();
+    const RsSelection sel = selectionFor(port.settings(), port.portNumber(), handshaking);
+    selectText(cboSpeed, sel.speed);
+    cboParity->setCurrentIndex(sel.parityIndex);
+    selectText(cboDataBits, sel.dataBits);
+    selectText(cboStopBits, sel.stopBits);
+    cboPort->setCurrentIndex(sel.portIndex);
+    if (handshaking != port.handshaking()) port.setHandshaking(static_cast<int16_t>(handshaking));
+    cboFlow->setCurrentIndex(sel.flowIndex);
+    showDevice();
+}
+
+bool RsPanel::applyPortNumber() {
+    SerialPort& port = context_.port;
+    const int16_t oldPort = port.portNumber();
+    const int newPort = cboPort->currentIndex() + 1;
+    if (newPort == oldPort) return true;
+    if (newPort < 1) {
+        context_.messages.warning(QStringLiteral("ポート番号が正しくありません"));
+        return false;
+    }
+    const bool wasOpen = port.isOpen();
+    if (wasOpen) port.close();
+    port.setPortNumber(static_cast<int16_t>(newPort));
+    if (wasOpen && !port.open()) {
+        const QString device = port.deviceFor(static_cast<int16_t>(newPort));
+        context_.messages.warning(QStringLiteral("Com%1 (%2) を開けません").arg(newPort).arg(device));
+        port.setPortNumber(oldPort);
+        return false;
+    }
+    return true;
+}
+
+bool RsPanel::apply() {
+    if (!applyPortNumber()) return false;
+    const QString settings = settingsFromLists(cboSpeed->currentText(), cboParity->currentText(),
+                                               cboDataBits->currentText(), cboStopBits->currentText());
+    if (!context_.port.setSettings(settings)) {
+        context_.messages.warning(QStringLiteral("通信条件 %1 は設定できません").arg(settings));
+        return false;
+    }
+    if (cboFlow->currentIndex() < 0) {
+        context_.messages.warning(QStringLiteral("ﾌﾛｰ制御が選ばれていません"));
+        return false;
+    }
+    context_.port.setHandshaking(static_cast<int16_t>(cboFlow->currentIndex()));
+    return true;
+}
+
+}  // namespace vel::ui

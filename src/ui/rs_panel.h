@@ -1,0 +1,45 @@
+#pragma once
+// The serial panel FrameRs: port, speed, data bits, parity, stop bits and
+// flow control of channel 0, written straight into the port object on OK.
+// Beside the port list it shows which Linux device the chosen Com number
+// reaches.
+#include <QGroupBox>
+
+#include "ui/main_context.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace vel::ui {
+
+class RsPanel : public QGroupBox {
+public:
+    RsPanel(MainContext& context, QWidget* parent);
+
+    // Fills the lists (once) and selects the entries of the port object.
+    void loadPropertySettings();
+    // Writes the choices into the port object: port number (reopening an
+    // open port on the new number), settings string, handshaking. The first
+    // refusal is shown with a warning and ends the action (a refused port
+    // change restores the old number); false then, and the panel stays open.
+    bool apply();
+
+    QComboBox* cboPort;
+    QComboBox* cboSpeed;
+    QComboBox* cboDataBits;
+    QComboBox* cboParity;
+    QComboBox* cboStopBits;
+    QComboBox* cboFlow;
+    QLabel* labelPortDevice;
+    QPushButton* commandRsOk;
+    QPushButton* commandRsNg;
+
+private:
+    void showDevice();
+    bool applyPortNumber();
+
+    MainContext& context_;
+};
+
+}  // namespace vel::ui
