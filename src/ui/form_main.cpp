@@ -201,9 +201,9 @@ void FormMain::openRunMonitor() {
 }
 
 void FormMain::runMonitorClosed() {
+    exe_ = nullptr;  // the window deletes itself once its close is over
     show();
     activateWindow();
-    raise();
 }
 
 }  // namespace vel::ui

@@ -1,0 +1,71 @@
+#pragma once
+// The windows offscreen on an engine with a manual clock, a fake port and a
+// recording message box, in a fresh program folder.
+#include <QApplication>
+#include <QEventLoop>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "support/engine_rig.h"
+#include "ui/form_main.h"
+
+namespace vel::test {
+
+inline void ensureUiApplication() {
+    if (QApplication::instance()) return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "test_ui";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);  // lives until the test program ends
+}
+
+// Runs the event loop until done() or timeoutMs; returns done().
+inline bool spinUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+    if (done()) return true;
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done()) loop.quit();
+    });
+    check.start(5);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
+}
+
+// Types a text into a field and leaves it, as the user would.
+inline QString typeAndLeave(QLineEdit* field, const QString& text) {
+    field->setText(text);
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(field, &out);
+    return field->text();
+}
+
+struct FormRig : EngineRig {
+    std::unique_ptr<ui::FormMain> window;
+
+    FormRig() {
+        ensureUiApplication();
+        window = std::make_unique<ui::FormMain>(engine);
+    }
+    ~FormRig() { window.reset(); }
+
+    void load() { window->load(); }
+
+    template <typename T>
+    T* find(const char* name) const {
+        T* w = window->findChild<T*>(QString::fromLatin1(name));
+        if (!w) ADD_FAILURE() << "no control " << name;
+        return w;
+    }
+    QLineEdit* field(const char* name) const { return find<QLineEdit>(name); }
+};
+
+}  // namespace vel::test
