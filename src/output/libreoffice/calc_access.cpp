@@ -14,7 +14,6 @@
 #include <com/sun/star/lang/Locale.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
-#include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
@@ -22,7 +21,6 @@
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XNumberFormats.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
-#include <com/sun/star/view/XSelectionSupplier.hpp>
 
 #include "output/libreoffice/uno_text.h"
 #include "output/sheet_values.h"
@@ -110,9 +108,14 @@ void closeDocument(const Reference<css::lang::XComponent>& document) {
         document->dispose();
 }
 
-Reference<css::sheet::XSpreadsheet> activeSheet(const Reference<css::frame::XModel>& model) {
-    Reference<css::sheet::XSpreadsheetView> view(controllerOf(model), UNO_QUERY_THROW);
-    Reference<css::sheet::XSpreadsheet> sheet = view->getActiveSheet();
+CalcView calcView(const Reference<css::frame::XModel>& model) {
+    const Reference<css::frame::XController> controller = controllerOf(model);
+    return CalcView{model, Reference<css::sheet::XSpreadsheetView>(controller, UNO_QUERY_THROW),
+                    Reference<css::view::XSelectionSupplier>(controller, UNO_QUERY_THROW)};
+}
+
+Reference<css::sheet::XSpreadsheet> activeSheet(const CalcView& view) {
+    Reference<css::sheet::XSpreadsheet> sheet = view.view->getActiveSheet();
     if (!sheet.is()) throw css::uno::RuntimeException("no active sheet");
     return sheet;
 }
@@ -122,21 +125,16 @@ Reference<css::table::XCell> cellAt(const Reference<css::sheet::XSpreadsheet>& s
     return sheet->getCellByPosition(column - 1, row - 1);
 }
 
-void selectAddress(const Reference<css::frame::XModel>& model, const QString& address) {
-    Reference<css::table::XCellRange> range = activeSheet(model)->getCellRangeByName(toOUString(address));
-    Reference<css::view::XSelectionSupplier> selection(controllerOf(model), UNO_QUERY_THROW);
-    if (!selection->select(Any(range))) throw css::uno::RuntimeException("selection refused");
+Reference<css::table::XCellRange> rangeAt(const Reference<css::sheet::XSpreadsheet>& sheet, const QString& address) {
+    return sheet->getCellRangeByName(toOUString(address));
 }
 
-void selectCell(const Reference<css::frame::XModel>& model, int32_t row, int32_t column) {
-    Reference<css::table::XCell> cell = cellAt(activeSheet(model), row, column);
-    Reference<css::view::XSelectionSupplier> selection(controllerOf(model), UNO_QUERY_THROW);
-    if (!selection->select(Any(cell))) throw css::uno::RuntimeException("selection refused");
+void select(const CalcView& view, const Any& cellOrRange) {
+    if (!view.selection->select(cellOrRange)) throw css::uno::RuntimeException("selection refused");
 }
 
-CellPosition activeCell(const Reference<css::frame::XModel>& model) {
-    Reference<css::view::XSelectionSupplier> selection(controllerOf(model), UNO_QUERY_THROW);
-    Reference<css::uno::XInterface> selected(selection->getSelection(), UNO_QUERY);
+CellPosition activeCell(const CalcView& view) {
+    Reference<css::uno::XInterface> selected(view.selection->getSelection(), UNO_QUERY);
     Reference<css::sheet::XCellRangeAddressable> range(selected, UNO_QUERY);
     if (!range.is()) {
         Reference<css::container::XIndexAccess> ranges(selected, UNO_QUERY);

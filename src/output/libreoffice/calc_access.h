@@ -10,7 +10,9 @@
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
 
 #include "output/libreoffice/libreoffice_workbook.h"
 
@@ -31,12 +33,22 @@ void storeAsExcel97(const Reference<css::frame::XModel>& model, const QString& u
 // Closes the document without saving.
 void closeDocument(const Reference<css::lang::XComponent>& document);
 
-Reference<css::sheet::XSpreadsheet> activeSheet(const Reference<css::frame::XModel>& model);
+// A spreadsheet document with the view of its current window, which knows
+// the active sheet and the selection.
+struct CalcView {
+    Reference<css::frame::XModel> model;
+    Reference<css::sheet::XSpreadsheetView> view;
+    Reference<css::view::XSelectionSupplier> selection;
+};
+CalcView calcView(const Reference<css::frame::XModel>& model);
+
+Reference<css::sheet::XSpreadsheet> activeSheet(const CalcView& view);
 Reference<css::table::XCell> cellAt(const Reference<css::sheet::XSpreadsheet>& sheet, int32_t row, int32_t column);
 
-// Selects a cell or range given by its address ("B3") on the active sheet.
-void selectAddress(const Reference<css::frame::XModel>& model, const QString& address);
-void selectCell(const Reference<css::frame::XModel>& model, int32_t row, int32_t column);
+// The cell or range of an address such as "B3" or "B3:D8".
+Reference<css::table::XCellRange> rangeAt(const Reference<css::sheet::XSpreadsheet>& sheet, const QString& address);
+// Selects a cell or range of the view's active sheet.
+void select(const CalcView& view, const css::uno::Any& cellOrRange);
 
 // The active cell: the selected cell, or the top-left cell of the selected
 // range (of the first range when several are selected).
@@ -44,7 +56,7 @@ struct CellPosition {
     int32_t row = 0;
     int32_t column = 0;
 };
-CellPosition activeCell(const Reference<css::frame::XModel>& model);
+CellPosition activeCell(const CalcView& view);
 
 // Cell contents: a value text becomes a number when it reads as one and
 // text otherwise; a date-time becomes its serial number shown as

@@ -65,6 +65,8 @@ struct LibreOfficeWorkbook::Impl {
     CallWatchdog watchdog{[this] { link.cut(); }};
     Reference<css::uno::XComponentContext> local;
     Reference<css::frame::XModel> opened;  // the workbook the program opened
+    std::optional<calc::CalcView> view;    // the active document's view, kept
+    Reference<css::lang::XComponent> viewOwner;  // the current document it was kept for
     qint64 launcher = 0;
     QString pipe;
 
@@ -81,10 +83,9 @@ struct LibreOfficeWorkbook::Impl {
         try {
             body();
             return true;
-        } catch (const css::lang::DisposedException& e) {
-            qCDebug(officeLog) << "connection lost:" << toQString(e.Message);
-            link.cut();
         } catch (const css::uno::Exception& e) {
+            // A closed document, a refused cell or a lost connection alike;
+            // after a lost connection every later call fails at once.
             qCDebug(officeLog) << "refused:" << toQString(e.Message);
         } catch (const std::exception& e) {
             qCDebug(officeLog) << "failed:" << e.what();
@@ -111,13 +112,41 @@ struct LibreOfficeWorkbook::Impl {
         Reference<css::frame::XModel> current = calc::spreadsheetModel(desktop()->getCurrentComponent());
         return current.is() ? current : opened;
     }
-    Reference<css::frame::XModel> requireModel() {
-        Reference<css::frame::XModel> model = activeModel();
-        if (!model.is()) throw css::uno::RuntimeException("no workbook is open");
-        return model;
+
+    // The view of the active document. Resolving it takes several calls
+    // through the bridge, so it is kept while the instance reports the same
+    // current document; a kept view that has gone stale (its window was
+    // closed) is resolved anew once.
+    const calc::CalcView& activeView() {
+        const Reference<css::lang::XComponent> current = desktop()->getCurrentComponent();
+        if (!view || current.get() != viewOwner.get()) {
+            view.reset();
+            Reference<css::frame::XModel> model = calc::spreadsheetModel(current);
+            if (!model.is()) model = opened;
+            if (!model.is()) throw css::uno::RuntimeException("no workbook is open");
+            view = calc::calcView(model);
+            viewOwner = current;
+        }
+        return *view;
     }
-    Reference<css::table::XCell> requireCell(const Reference<css::frame::XModel>& model, int32_t row, int32_t column) {
-        return calc::cellAt(calc::activeSheet(model), row, column);
+    // The active view with its active sheet.
+    struct Active {
+        calc::CalcView view;
+        Reference<css::sheet::XSpreadsheet> sheet;
+    };
+    Active active() {
+        try {
+            const calc::CalcView& v = activeView();
+            return Active{v, calc::activeSheet(v)};
+        } catch (const css::uno::RuntimeException&) {
+            view.reset();
+            const calc::CalcView& v = activeView();
+            return Active{v, calc::activeSheet(v)};
+        }
+    }
+    void forgetView() {
+        view.reset();
+        viewOwner.clear();
     }
 
     // Where there is no window to act on: the workbook, or without one the
@@ -196,6 +225,7 @@ struct LibreOfficeWorkbook::Impl {
             });
         }
         link.cut();
+        forgetView();
         opened.clear();
         launcher = 0;
         pipe.clear();
@@ -225,6 +255,7 @@ bool LibreOfficeWorkbook::openWorkbook(const QString& path) {
             throw css::uno::RuntimeException("not a workbook");
         }
         d.opened = model;
+        d.forgetView();
     });
 }
 
@@ -252,34 +283,39 @@ bool LibreOfficeWorkbook::setWindowNormal() {
 
 bool LibreOfficeWorkbook::selectRange(const QString& address) {
     Impl& d = *impl_;
-    return d.attempt(d.options.callTimeoutMs, [&] { calc::selectAddress(d.requireModel(), address); });
+    return d.attempt(d.options.callTimeoutMs, [&] {
+        const Impl::Active at = d.active();
+        calc::select(at.view, css::uno::Any(calc::rangeAt(at.sheet, address)));
+    });
 }
 
 std::optional<QString> LibreOfficeWorkbook::activeCellAddress() {
     return impl_->fetch<QString>([&] {
-        const calc::CellPosition at = calc::activeCell(impl_->requireModel());
+        const calc::CellPosition at = calc::activeCell(impl_->active().view);
         return absoluteCellAddress(at.row, at.column);
     });
 }
 
 std::optional<int32_t> LibreOfficeWorkbook::activeCellColumn() {
-    return impl_->fetch<int32_t>([&] { return calc::activeCell(impl_->requireModel()).column; });
+    return impl_->fetch<int32_t>([&] { return calc::activeCell(impl_->active().view).column; });
 }
 
 std::optional<int32_t> LibreOfficeWorkbook::activeCellRow() {
-    return impl_->fetch<int32_t>([&] { return calc::activeCell(impl_->requireModel()).row; });
+    return impl_->fetch<int32_t>([&] { return calc::activeCell(impl_->active().view).row; });
 }
 
 bool LibreOfficeWorkbook::selectCell(int32_t row, int32_t column) {
     Impl& d = *impl_;
-    return d.attempt(d.options.callTimeoutMs, [&] { calc::selectCell(d.requireModel(), row, column); });
+    return d.attempt(d.options.callTimeoutMs, [&] {
+        const Impl::Active at = d.active();
+        calc::select(at.view, css::uno::Any(calc::cellAt(at.sheet, row, column)));
+    });
 }
 
 bool LibreOfficeWorkbook::setCellText(int32_t row, int32_t column, const QString& text) {
     Impl& d = *impl_;
     return d.attempt(d.options.callTimeoutMs, [&] {
-        const Reference<css::frame::XModel> model = d.requireModel();
-        calc::setCellText(d.requireCell(model, row, column), text);
+        calc::setCellText(calc::cellAt(d.active().sheet, row, column), text);
     });
 }
 
@@ -287,8 +323,8 @@ bool LibreOfficeWorkbook::setCellDateTime(int32_t row, int32_t column, const QDa
     Impl& d = *impl_;
     if (!value.isValid()) return false;
     return d.attempt(d.options.callTimeoutMs, [&] {
-        const Reference<css::frame::XModel> model = d.requireModel();
-        calc::setCellDateTime(model, d.requireCell(model, row, column), value);
+        const Impl::Active at = d.active();
+        calc::setCellDateTime(at.view.model, calc::cellAt(at.sheet, row, column), value);
     });
 }
 
@@ -297,15 +333,14 @@ bool LibreOfficeWorkbook::setCellFontColourIndex(int32_t row, int32_t column, in
     const auto rgb = colourOfIndex(colourIndex);
     if (!rgb) return false;
     return d.attempt(d.options.callTimeoutMs, [&] {
-        const Reference<css::frame::XModel> model = d.requireModel();
-        calc::setCellFontColour(d.requireCell(model, row, column), *rgb);
+        calc::setCellFontColour(calc::cellAt(d.active().sheet, row, column), *rgb);
     });
 }
 
 bool LibreOfficeWorkbook::saveActiveWorkbook() {
     Impl& d = *impl_;
     return d.attempt(d.options.openTimeoutMs, [&] {
-        Reference<css::frame::XStorable>(d.requireModel(), css::uno::UNO_QUERY_THROW)->store();
+        Reference<css::frame::XStorable>(d.active().view.model, css::uno::UNO_QUERY_THROW)->store();
     });
 }
 
@@ -346,8 +381,8 @@ bool LibreOfficeWorkbook::createWorkbookFile(const QString& path) {
 
 std::optional<OfficeCell> LibreOfficeWorkbook::readCell(int32_t row, int32_t column) {
     return impl_->fetch<OfficeCell>([&] {
-        const Reference<css::frame::XModel> model = impl_->requireModel();
-        return calc::readCell(model, impl_->requireCell(model, row, column));
+        const Impl::Active at = impl_->active();
+        return calc::readCell(at.view.model, calc::cellAt(at.sheet, row, column));
     });
 }
 
