@@ -27,8 +27,8 @@ QGroupBox* frame(QWidget* parent, const char* name, const QString& caption) {
 
 QGridLayout* frameGrid(QGroupBox* f) {
     auto* grid = new QGridLayout(f);
-    grid->setContentsMargins(6, 2, 6, 4);
-    grid->setVerticalSpacing(3);
+    grid->setContentsMargins(6, 0, 6, 2);
+    grid->setVerticalSpacing(1);
     return grid;
 }
 
@@ -45,7 +45,7 @@ CondPanel::CondPanel(MainContext& context, QWidget* parent) : QGroupBox(parent),
     setObjectName(QStringLiteral("FrameCond"));
     setTitle(QStringLiteral("取得、メール条件設定"));
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(8, 4, 8, 6);
+    layout->setContentsMargins(8, 0, 8, 4);
     auto* mail = new QVBoxLayout;
     mail->addWidget(buildNormalFrame());
     mail->addWidget(buildAlarmFrame());
@@ -62,8 +62,8 @@ CondPanel::CondPanel(MainContext& context, QWidget* parent) : QGroupBox(parent),
     buttons->addWidget(commandCondOk);
     buttons->addWidget(commandCondNg);
     options->addLayout(buttons);
-    layout->addLayout(mail, 3);
-    layout->addLayout(options, 2);
+    layout->addLayout(mail, 1);
+    layout->addLayout(options, 1);
     connectHandlers();
 }
 
@@ -95,7 +95,8 @@ QWidget* CondPanel::buildAlarmFrame() {
     grid->addWidget(commandKinkyu, 1, 1);
     grid->addLayout(row({label(f, kIntervalBefore), textKinkyuTime, label(f, QStringLiteral("分おき（ｱﾗｰﾑ時のみ）"))}),
                     2, 0, 1, 2);
-    grid->addLayout(row({checkKinkyuEnd, checkKinkyuEnd2}), 3, 0, 1, 2);
+    grid->addWidget(checkKinkyuEnd, 3, 0, 1, 2);
+    grid->addWidget(checkKinkyuEnd2, 4, 0, 1, 2);
     return f;
 }
 
@@ -106,7 +107,9 @@ QWidget* CondPanel::buildTimeFrame() {
                   optionButton(f, QStringLiteral("OptionTime_2"), QStringLiteral("時分秒を付ける"))};
     optionTime[0]->setChecked(true);
     QGridLayout* grid = frameGrid(f);
-    grid->addLayout(row({optionTime[0], optionTime[1], optionTime[2]}), 0, 0);
+    grid->addWidget(optionTime[0], 0, 0);
+    grid->addWidget(optionTime[1], 0, 1);
+    grid->addWidget(optionTime[2], 1, 0, 1, 2);
     return f;
 }
 

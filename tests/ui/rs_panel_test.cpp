@@ -1,0 +1,114 @@
+// The serial panel: how a port's settings select the list entries, what OK
+// writes into the port, and what a refused port change leaves behind.
+#include <QComboBox>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+#include "ui/rs_choices.h"
+#include "ui/rs_panel.h"
+#include "ui_rig.h"
+
+namespace vel {
+namespace {
+
+TEST(RsChoices, SettingsStringSelectsTheEntries) {
+    struct Case {
+        QString settings;
+        int port;
+        int handshaking;
+        ui::RsSelection want;
+        int handshakingAfter;
+    };
+    const Case cases[] = {
+        {"9600,n,8,1", 1, 0, {"9600", 2, "8", "1", 0, 0}, 0},
+        {"4800,e,7,1.5", 16, 1, {"4800", 0, "7", "1.5", 15, 1}, 1},
+        {"115200,o,8,2", 3, 3, {"115200", 1, "8", "2", 2, 2}, 2},
+        {"9600,N,8,1", 0, 2, {"9600", -1, "8", "1", -1, 2}, 2},  // upper-case parity is not matched
+        {"", 17, 5, {"", -1, "", "", -1, -1}, 5},
+    };
+    for (const Case& c : cases) {
+        int handshaking = c.handshaking;
+        const ui::RsSelection got = ui::selectionFor(c.settings, c.port, handshaking);
+        const std::string what = c.settings.toStdString();
+        EXPECT_EQ(got.speed, c.want.speed) << what;
+        EXPECT_EQ(got.parityIndex, c.want.parityIndex) << what;
+        EXPECT_EQ(got.dataBits, c.want.dataBits) << what;
+        EXPECT_EQ(got.stopBits, c.want.stopBits) << what;
+        EXPECT_EQ(got.portIndex, c.want.portIndex) << what;
+        EXPECT_EQ(got.flowIndex, c.want.flowIndex) << what;
+        EXPECT_EQ(handshaking, c.handshakingAfter) << what;
+    }
+    EXPECT_EQ(ui::settingsFromLists(" 19200 ", "Odd", "8", "2"), "19200,O,8,2");
+}
+
+struct RsRig : test::FormRig {
+    ui::RsPanel* rs() { return window->rsPanel(); }
+    void choose(const char* port, const char* speed, const char* parity, const char* bits, const char* stop,
+                const char* flow) {
+        rs()->cboPort->setCurrentText(port);
+        rs()->cboSpeed->setCurrentText(speed);
+        rs()->cboParity->setCurrentText(parity);
+        rs()->cboDataBits->setCurrentText(bits);
+        rs()->cboStopBits->setCurrentText(stop);
+        rs()->cboFlow->setCurrentText(flow);
+    }
+};
+
+TEST(RsPanel, OkWritesTheChoicesIntoThePort) {
+    RsRig rig;
+    rig.load();
+    EXPECT_EQ(rig.rs()->cboPort->count(), 16);
+    EXPECT_EQ(rig.rs()->cboSpeed->count(), 10);
+    rig.window->openRsPanel();
+    rig.choose("Com3", "19200", "Odd", "8", "2", "Xon/Xoff");
+    EXPECT_EQ(rig.find<QLabel>("LabelPortDevice")->text(), "→ /dev/ttyS2");
+    rig.window->commandRsOk();
+    EXPECT_EQ(rig.port.portNumber(), 3);
+    EXPECT_EQ(rig.port.settings(), "19200,O,8,2");
+    EXPECT_EQ(rig.port.handshaking(), 1);
+    EXPECT_TRUE(rig.box.shown.isEmpty());
+    EXPECT_TRUE(rig.find<QWidget>("FrameMain")->isVisible());
+}
+
+TEST(RsPanel, CancelLeavesThePortAndKeepsTheLists) {
+    RsRig rig;
+    rig.load();
+    rig.window->openRsPanel();
+    rig.choose("Com5", "300", "Even", "7", "1.5", "RTS");
+    rig.window->commandRsNg();
+    EXPECT_EQ(rig.port.portNumber(), 1);
+    EXPECT_EQ(rig.port.settings(), "9600,n,8,1");
+    EXPECT_EQ(rig.port.handshaking(), 0);
+    EXPECT_EQ(rig.rs()->cboPort->currentText(), "Com5");
+}
+
+TEST(RsPanel, RefusedReopenRestoresThePortNumberAndKeepsThePanelOpen) {
+    RsRig rig;
+    rig.load();
+    ASSERT_TRUE(rig.port.open());  // left open by a run that ended by itself
+    rig.window->openRsPanel();
+    rig.choose("Com2", "9600", "None", "8", "1", "None");
+    rig.port.canOpen = false;
+    rig.window->commandRsOk();
+    ASSERT_EQ(rig.box.shown.size(), 1);
+    EXPECT_TRUE(rig.box.shown[0].contains("Com2")) << rig.box.shown[0].toStdString();
+    EXPECT_EQ(rig.port.portNumber(), 1);
+    EXPECT_TRUE(rig.find<QWidget>("FrameRs")->isVisible());
+}
+
+TEST(RsPanel, PortChangeOnAnOpenPortReopensOnTheNewNumber) {
+    RsRig rig;
+    rig.load();
+    ASSERT_TRUE(rig.port.open());
+    rig.window->openRsPanel();
+    rig.choose("Com4", "9600", "None", "8", "1", "None");
+    rig.window->commandRsOk();
+    EXPECT_TRUE(rig.box.shown.isEmpty());
+    EXPECT_EQ(rig.port.portNumber(), 4);
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(rig.port.closes, 1);
+}
+
+}  // namespace
+}  // namespace vel

@@ -1,0 +1,56 @@
+// Pictures of the windows for the manual, taken during a run against the
+// simulated instrument. Runs only when VEL_SCREENSHOT_DIR names the folder
+// to write them to (tools/screenshots.sh).
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+#include "sim_rig.h"
+#include "ui/form_exe.h"
+
+namespace vel {
+namespace {
+
+bool save(QWidget* w, const QString& folder, const char* name) {
+    return w->grab().save(folder + "/" + QString::fromLatin1(name), "PNG");
+}
+
+TEST(Screenshots, MainWindowPanelsAndRunMonitor) {
+    const QString folder = qEnvironmentVariable("VEL_SCREENSHOT_DIR");
+    if (folder.isEmpty()) GTEST_SKIP() << "VEL_SCREENSHOT_DIR not set";
+    ASSERT_TRUE(QDir().mkpath(folder));
+
+    test::SimRig rig;
+    ASSERT_TRUE(rig.startSim({"--reply", "MEAS:VOLT:DC?={v1}\\r", "--reply", "MEAS:TEMP?={v2}\\r", "--alarm-every",
+                              "3"}));
+    QFile script(QStringLiteral(VEL_SOURCE_DIR "/samples/multimeter.txt"));
+    ASSERT_TRUE(script.open(QIODevice::ReadOnly));
+    const QStringList lines = cp932::decode(script.readAll()).split("\r\n");
+    rig.openWindow(lines);
+    ASSERT_TRUE(save(rig.window.get(), folder, "main_window.png"));
+    rig.window->openCondPanel();
+    ASSERT_TRUE(save(rig.window.get(), folder, "main_conditions.png"));
+    rig.window->showMainPanel();
+    rig.window->openRsPanel();
+    ASSERT_TRUE(save(rig.window.get(), folder, "main_serial.png"));
+    rig.window->showMainPanel();
+
+    rig.window->commandStart();
+    ASSERT_NE(rig.exe(), nullptr) << rig.box.shown.join(" / ").toStdString();
+    ASSERT_TRUE(test::spinUntil([&] { return rig.engine.monitor.recordCount() >= 4; }, 20000));
+    ASSERT_TRUE(save(rig.exe(), folder, "run_monitor_compact.png"));
+    rig.exeChild<QCheckBox>("CheckLog")->setChecked(true);
+    test::spinUntil([] { return false; }, 300);
+    ASSERT_TRUE(save(rig.exe(), folder, "run_monitor_detail.png"));
+    rig.exeChild<QTabWidget>("SSTab1")->setCurrentIndex(1);
+    test::spinUntil([] { return false; }, 100);
+    ASSERT_TRUE(save(rig.exe(), folder, "run_monitor_traffic.png"));
+    rig.box.answers = {true};
+    rig.exe()->commandRsEnd();
+}
+
+}  // namespace
+}  // namespace vel
