@@ -1,0 +1,77 @@
+// The five file buttons: where their dialog starts, what it offers, and what
+// a chosen or cancelled file does to the field.
+#include <QAbstractButton>
+#include <QCheckBox>
+
+#include <gtest/gtest.h>
+
+#include "ui/file_chooser.h"
+#include "ui_rig.h"
+
+namespace vel {
+namespace {
+
+TEST(FileDialogs, EachButtonStartsFromItsFieldAndFillsItOnlyWhenAFileIsChosen) {
+    struct Case {
+        const char* button;
+        const char* field;
+        const char* suffix;
+        const char* filter;
+    };
+    const Case cases[] = {
+        {"CommandCsvSelect", "TextCsvName", "*.csv", "CSVﾌｧｲﾙ(*.csv)|*.csv"},
+        {"CommandScrSelect", "TextScrName", "*.txt", "TXTﾌｧｲﾙ(*.txt)|*.txt"},
+        {"CommandFileSelect", "TextExcelName", "*.xls", "xlsﾌｧｲﾙ(*.xls)|*.xls"},
+        {"CommandKinkyu", "TextKinkyuName", "*.txt", "TXTﾌｧｲﾙ(*.txt)|*.txt"},
+        {"CommandTujyo", "TextTujyoName", "*.txt", "TXTﾌｧｲﾙ(*.txt)|*.txt"},
+    };
+    for (const Case& c : cases) {
+        test::FormRig rig;
+        rig.load();
+        for (const char* box : {"CheckCsv", "CheckExcelUse", "CheckKinkyu", "CheckTujyo"})
+            rig.find<QCheckBox>(box)->setChecked(true);
+        std::vector<ui::FileRequest> requests;
+        QString answer;
+        rig.window->context().chooseFile = [&](QWidget*, const ui::FileRequest& r) {
+            requests.push_back(r);
+            return answer;
+        };
+        QLineEdit* field = rig.field(c.field);
+        auto* button = rig.find<QAbstractButton>(c.button);
+        field->setText("/data/old/name.ext");
+
+        button->click();  // cancelled
+        EXPECT_EQ(field->text(), "/data/old/name.ext") << c.button;
+        answer = "/data/new.ext";
+        button->click();
+        EXPECT_EQ(field->text(), "/data/new.ext") << c.button;
+
+        ASSERT_EQ(requests.size(), 2u) << c.button;
+        EXPECT_EQ(requests[0].folder, "/data/old/") << c.button;
+        EXPECT_EQ(requests[0].fileName, "name.ext") << c.button;
+        EXPECT_EQ(requests[0].defaultSuffix, QString::fromUtf8(c.suffix)) << c.button;
+        EXPECT_EQ(requests[0].filter, QString::fromUtf8(c.filter)) << c.button;
+    }
+}
+
+TEST(FileDialogs, AnEmptyFieldStartsInTheProgramFolder) {
+    test::FormRig rig;
+    rig.load();
+    ui::FileRequest seen;
+    rig.window->context().chooseFile = [&](QWidget*, const ui::FileRequest& r) {
+        seen = r;
+        return QString();
+    };
+    rig.find<QAbstractButton>("CommandScrSelect")->click();
+    EXPECT_EQ(seen.folder, rig.tmp.folder.root);
+    EXPECT_TRUE(seen.fileName.isEmpty());
+}
+
+TEST(FileDialogs, FiltersAreShownWithTheirPattern) {
+    EXPECT_EQ(ui::dialogFilter("CSVﾌｧｲﾙ(*.csv)|*.csv"), "CSVﾌｧｲﾙ(*.csv)");
+    EXPECT_EQ(ui::dialogFilter("Text|*.txt"), "Text (*.txt)");
+    EXPECT_EQ(ui::dialogFilter("*.txt"), "*.txt");
+}
+
+}  // namespace
+}  // namespace vel
