@@ -10,6 +10,7 @@ packages=(
   libgtest-dev
   python3-aiosmtpd
   libreoffice-dev
+  fonts-noto-cjk
 )
 
 # The live workbook runs in LibreOffice Calc. Either variant will do: the
