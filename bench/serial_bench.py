@@ -1,0 +1,194 @@
+#!/usr/bin/python3
+"""Whole-program figures over a pseudo-terminal, side by side with a minimal
+pyserial logger doing the same job (Debian python3-serial).
+
+  bench/serial_bench.py BUILD stream [SECONDS]  velloran-sim --stream 1 (its
+      fastest, ~1,000 replies/s): replies sent, rows written, bytes/s, lost,
+      CPU% of the logger
+  bench/serial_bench.py BUILD cycle [SECONDS]   a MEAS? every 0.1 s: lateness of
+      each cycle start against its grid (mean, p99, max) and CPU%
+
+BUILD is the build folder holding velloran-cli and velloran-sim.
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+COM = 7
+
+
+def cpu_seconds(pid):
+    """User + system time of a running process, from /proc."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+class Stamped(threading.Thread):
+    """Reads a pipe line by line and keeps (monotonic time, line)."""
+
+    def __init__(self, pipe):
+        super().__init__(daemon=True)
+        self.pipe = pipe
+        self.lines = []
+
+    def run(self):
+        for raw in self.pipe:
+            self.lines.append((time.monotonic(), raw.decode("utf-8", "replace").rstrip("\n")))
+
+    def times(self, prefix, since=0.0, until=float("inf")):
+        return [t for t, line in list(self.lines) if line.startswith(prefix) and since <= t <= until]
+
+
+def start_sim(build, home, args):
+    sim = subprocess.Popen([f"{build}/velloran-sim", "--home", home, "--com", str(COM)] + args,
+                           stdout=subprocess.PIPE)
+    out = Stamped(sim.stdout)
+    out.start()
+    link = f"{home}/dev/com{COM}"
+    for _ in range(500):
+        if os.path.islink(link) and os.readlink(link).startswith("/dev/pts/"):
+            return sim, out
+        time.sleep(0.01)
+    raise SystemExit("velloran-sim did not link its pty")
+
+
+def stop(proc):
+    if proc.poll() is None:
+        proc.terminate()
+        proc.wait(10)
+
+
+def velloran_run(build, script, seconds, sim_args):
+    """velloran-cli run for `seconds`; returns a dict of figures."""
+    with tempfile.TemporaryDirectory() as home:
+        path = f"{home}/script.txt"
+        with open(path, "wb") as f:
+            f.write(script.encode("ascii"))
+        cli = f"{build}/velloran-cli"
+        subprocess.run([cli, "--home", home, "setup", f"port={COM}", "lineSettings=115200,n,8,1", f"script={path}",
+                        "csvOn=1", f"csv={home}/out.csv", f"minutes={seconds / 60}", "rsLog=1"], check=True)
+        sim, sim_out = start_sim(build, home, sim_args)
+        run = subprocess.Popen([cli, "--home", home, "run"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        out = Stamped(run.stdout)
+        out.start()
+        started = time.monotonic()
+        cpu = 0.0
+        while run.poll() is None:
+            try:
+                cpu = cpu_seconds(run.pid)
+            except OSError:
+                pass
+            time.sleep(0.05)
+        ended = time.monotonic()
+        out.join(5)
+        stop(sim)
+        begin = out.times("alarm: ")[:1] or [started]
+        with open(f"{home}/out.csv", "rb") as f:
+            rows = f.read().count(b"\r\n") - 1
+        return {
+            "wall": ended - started,
+            "cpu": cpu,
+            "rows": rows,
+            "sent": len(sim_out.times("> ", begin[0], ended)),
+            "cycle_starts": out.times("rs: ["),
+            "csv_bytes": os.path.getsize(f"{home}/out.csv"),
+        }
+
+
+def pyserial_stream(build, seconds):
+    """A minimal logger: read the line, cut replies at CR, write CSV rows."""
+    import serial
+    with tempfile.TemporaryDirectory() as home:
+        sim, sim_out = start_sim(build, home, ["--stream", "1"])
+        port = serial.Serial(f"{home}/dev/com{COM}", 115200, timeout=0.1)
+        started = time.monotonic()
+        cpu0 = time.process_time()
+        rows, pending = 0, b""
+        with open(f"{home}/out.csv", "wb") as csv:
+            csv.write(b'"No","D001","D002","D003"\r\n')
+            while time.monotonic() - started < seconds:
+                pending += port.read(port.in_waiting or 1)
+                *replies, pending = pending.split(b"\r")
+                for reply in replies:
+                    reply = reply.strip(b"\n")
+                    if reply:
+                        rows += 1
+                        csv.write(str(rows).encode() + b"," + reply + b"\r\n")
+                        csv.flush()
+        ended = time.monotonic()
+        cpu = time.process_time() - cpu0
+        port.close()
+        stop(sim)
+        return {"wall": ended - started, "cpu": cpu, "rows": rows, "sent": len(sim_out.times("> ", started, ended))}
+
+
+def pyserial_cycle(build, seconds):
+    """A minimal polling logger: sleep to each 0.1 s deadline, ask, read, write."""
+    import serial
+    with tempfile.TemporaryDirectory() as home:
+        sim, _ = start_sim(build, home, ["--quiet"])
+        port = serial.Serial(f"{home}/dev/com{COM}", 115200, timeout=0.5)
+        starts = []
+        cpu0 = time.process_time()
+        t0 = time.monotonic()
+        with open(f"{home}/out.csv", "wb") as csv:
+            k = 0
+            while time.monotonic() - t0 < seconds:
+                deadline = t0 + k * 0.1
+                delay = deadline - time.monotonic()
+                if delay > 0:
+                    time.sleep(delay)
+                starts.append(time.monotonic())
+                port.write(b"MEAS?\r")
+                csv.write(port.read_until(b"\r") + b"\n")
+                csv.flush()
+                k += 1
+        cpu = time.process_time() - cpu0
+        wall = time.monotonic() - t0
+        port.close()
+        stop(sim)
+        return {"wall": wall, "cpu": cpu, "cycle_starts": starts}
+
+
+def lateness_ms(starts, interval):
+    if len(starts) < 2:
+        return None
+    late = sorted((t - (starts[0] + k * interval)) * 1000 for k, t in enumerate(starts))
+    p99 = late[min(len(late) - 1, int(len(late) * 0.99))]
+    return sum(late) / len(late), p99, late[-1], len(late)
+
+
+def main():
+    if len(sys.argv) < 3 or sys.argv[2] not in ("stream", "cycle"):
+        raise SystemExit(__doc__)
+    build, what = sys.argv[1], sys.argv[2]
+    seconds = float(sys.argv[3]) if len(sys.argv) > 3 else (10 if what == "stream" else 60)
+    if what == "stream":
+        script = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:1\r\nITM:0\r\nSSS\r\nRCV\r\nEEE\r\n"
+        v = velloran_run(build, script, seconds, ["--stream", "1"])
+        p = pyserial_stream(build, seconds)
+        print(f"{'logger':<14}{'wall s':>8}{'sent':>8}{'rows':>8}{'rows/s':>9}{'bytes/s':>9}{'lost':>6}{'CPU%':>7}")
+        for name, r in (("velloran-cli", v), ("pyserial", p)):
+            bps = r["rows"] * 19 / r["wall"]  # "12.345,67.890,1013\r" is 19 bytes
+            print(f"{name:<14}{r['wall']:>8.2f}{r['sent']:>8}{r['rows']:>8}{r['rows'] / r['wall']:>9.0f}"
+                  f"{bps:>9.0f}{max(0, r['sent'] - r['rows']):>6}{100 * r['cpu'] / r['wall']:>7.1f}")
+    else:
+        script = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.5\r\nSTM:0.5\r\nITM:0.1\r\nSSS\r\nSND:MEAS?%0D\r\nRCV\r\nEEE\r\n"
+        v = velloran_run(build, script, seconds, ["--quiet"])
+        p = pyserial_cycle(build, seconds)
+        print(f"{'logger':<14}{'cycles':>8}{'mean ms':>9}{'p99 ms':>9}{'max ms':>9}{'CPU%':>7}")
+        for name, r in (("velloran-cli", v), ("pyserial", p)):
+            late = lateness_ms(r["cycle_starts"], 0.1)
+            if late is None:
+                print(f"{name:<14} no cycles")
+                continue
+            mean, p99, worst, n = late
+            print(f"{name:<14}{n:>8}{mean:>9.2f}{p99:>9.2f}{worst:>9.2f}{100 * r['cpu'] / r['wall']:>7.1f}")
+
+
+if __name__ == "__main__":
+    main()
