@@ -6,8 +6,10 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -17,10 +19,6 @@
 #include "sim_pty.h"
 
 namespace {
-
-volatile sig_atomic_t g_stop = 0;  // set by the signal handler only
-
-void onSignal(int) { g_stop = 1; }
 
 qint64 nowMs() {
     using namespace std::chrono;
@@ -53,18 +51,19 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // The stop signals are held back except while waiting in ppoll, so a
-    // signal can never slip in between the check and the wait.
-    sigset_t stopSignals, waitMask;
+    // The stop signals are blocked and read from a signalfd that is polled
+    // beside the line, so a stop is never missed between two waits.
+    sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGHUP);
-    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
-    struct sigaction sa {};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &sa, nullptr);
+    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+    const int stopFd = ::signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (stopFd < 0) {
+        std::perror("velloran-sim: signalfd");
+        return 1;
+    }
     signal(SIGPIPE, SIG_IGN);
 
     Pty pty;
@@ -100,20 +99,26 @@ int main(int argc, char** argv) {
 
     Instrument instrument(options, send, print, nowMs());
     int status = 0;
-    while (!g_stop) {
+    bool stop = false;
+    while (!stop) {
         instrument.tick(nowMs(), backlog.isEmpty());
         flush();
         const qint64 due = instrument.nextDueMs(backlog.isEmpty());
         const qint64 waitMs = due < 0 ? 1000 : std::max<qint64>(0, due - nowMs());
-        const timespec timeout{static_cast<time_t>(waitMs / 1000), static_cast<long>(waitMs % 1000) * 1000000L};
-        pollfd pfd{pty.master, static_cast<short>(POLLIN | (backlog.isEmpty() ? 0 : POLLOUT)), 0};
-        const int r = ::ppoll(&pfd, 1, &timeout, &waitMask);
+        pollfd fds[2] = {{pty.master, static_cast<short>(POLLIN | (backlog.isEmpty() ? 0 : POLLOUT)), 0},
+                         {stopFd, POLLIN, 0}};
+        const int r = ::poll(fds, 2, static_cast<int>(std::min<qint64>(waitMs, 1000)));
         if (r < 0) {
             if (errno == EINTR) continue;
-            std::perror("velloran-sim: ppoll");
+            std::perror("velloran-sim: poll");
             status = 1;
             break;
         }
+        if (fds[1].revents & POLLIN) {
+            stop = true;
+            continue;
+        }
+        const pollfd& pfd = fds[0];
         if (pfd.revents & (POLLERR | POLLNVAL)) {
             std::fprintf(stderr, "velloran-sim: the pseudo-terminal failed\n");
             status = 1;
@@ -130,6 +135,7 @@ int main(int argc, char** argv) {
 
     if (!options.linkPath.isEmpty()) removeLink(options.linkPath, pty.slavePath);
     closePty(&pty);
+    ::close(stopFd);
     print("# stopped");
     return status;
 }
