@@ -38,9 +38,10 @@ for t in "${targets[@]}"; do
     continue
   fi
   grep -E '^stat::(number_of_executed_units|peak_rss_mb|new_units_added)' build-fuzz/"$t".log || true
-  # Keep only the inputs that add coverage.
+  # Keep only the inputs that reach new edges (hit counts ignored), so the
+  # committed corpus stays small; build-fuzz/corpus keeps everything found.
   merged=$(mktemp -d)
-  build-fuzz/fuzz/"$t" -merge=1 -max_len=4096 "$merged" "$corpus" "$work" 2>>build-fuzz/"$t".log
+  build-fuzz/fuzz/"$t" -merge=1 -use_counters=0 -use_value_profile=0 -max_len=4096 "$merged" "$corpus" "$work" 2>>build-fuzz/"$t".log
   rm -rf "$corpus"
   mv "$merged" "$corpus"
   chmod 755 "$corpus"
