@@ -13,6 +13,14 @@
 #include "log/pane.h"
 #include "support/engine_rig.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define VEL_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VEL_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 namespace vel::test {
 namespace {
 
@@ -80,8 +88,14 @@ TEST(Soak, ManyCyclesKeepMemoryAndPanesBounded) {
     const long after = residentKiB();
     ASSERT_TRUE(s.rig.engine.running());
     EXPECT_GT(before, 0);
+#ifndef VEL_ADDRESS_SANITIZER
     // Keeping ~20 bytes of each of 60,000 cycles would pass 1 MB.
     EXPECT_LT(after - before, 1024) << "RSS " << before << " KiB -> " << after << " KiB";
+#else
+    // The sanitizer holds freed memory back from reuse, so RSS says nothing
+    // here; its leak check at exit covers what was never freed.
+    (void)after;
+#endif
 
     const RunMonitorModel& m = s.rig.engine.monitor;
     EXPECT_LE(m.txtTerm.size(), kPaneLimit + 200);
