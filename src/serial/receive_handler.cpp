@@ -1,5 +1,6 @@
 #include "serial/receive_handler.h"
 
+#include "text/cp932.h"
 #include "text/vb.h"
 
 namespace vel {
@@ -9,9 +10,20 @@ bool isLineStateEvent(int code) { return code >= CommEvCts && code <= CommEvEof;
 
 QDateTime wholeSecond(const QDateTime& t) { return t.addMSecs(-t.time().msec()); }
 
+bool holdsEndCode(const QString& buffer, int endCode) {
+    for (QChar c : buffer)
+        if (cp932::ansiCode(c) == endCode) return true;
+    return false;
+}
+
 void appendReceived(RunState& run, int channel, const QString& data) {
     if (!run.running) return;
     QString& buffer = run.receiveBuffer[static_cast<size_t>(channel)];
+    if (buffer.size() >= kReceiveBufferLimit && !holdsEndCode(buffer, run.endCode[static_cast<size_t>(channel)])) {
+        // A full buffer without an end code can never give a reply: keeping
+        // it would drop every later reply of the run. Line noise is let go.
+        buffer.clear();
+    }
     const qsizetype room = kReceiveBufferLimit - buffer.size();
     if (room <= 0) return;
     // Characters arrive one at a time: those that still fit are kept.

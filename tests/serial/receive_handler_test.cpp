@@ -99,25 +99,34 @@ TEST(ReceiveHandler, ReceivedTextIsKeptWhileRunningAndBelowTheBound) {
     struct Case {
         const char* what;
         bool running;
-        int before;  // characters already in the buffer
+        int before;         // characters already in the buffer
+        bool replyWaiting;  // the buffer starts with a complete reply
         QString data;
         int after;
     };
     const Case cases[] = {
-        {"appended", true, 0, "12,3\r", 5},
-        {"dropped while not running", false, 0, "12,3\r", 0},
-        {"fills up to the bound", true, kReceiveBufferLimit - 1, "abc", kReceiveBufferLimit},
-        {"dropped at the bound", true, kReceiveBufferLimit, "abc", kReceiveBufferLimit},
-        {"dropped above the bound", true, kReceiveBufferLimit + 5, "abc", kReceiveBufferLimit + 5},
+        {"appended", true, 0, false, "12,3\r", 5},
+        {"dropped while not running", false, 0, false, "12,3\r", 0},
+        {"fills up to the bound", true, kReceiveBufferLimit - 1, false, "abc", kReceiveBufferLimit},
+        {"dropped at the bound while a reply waits", true, kReceiveBufferLimit, true, "abc", kReceiveBufferLimit},
+        {"dropped above the bound while a reply waits", true, kReceiveBufferLimit + 5, true, "abc",
+         kReceiveBufferLimit + 5},
+        // Nothing in a full buffer without an end code can ever be taken:
+        // it is let go so that the next reply gets through.
+        {"a full buffer of noise is let go", true, kReceiveBufferLimit, false, "1,2\r", 4},
     };
     for (const Case& c : cases) {
         Bench b;
         b.run.running = c.running;
         b.run.receiveBuffer[0] = QString(c.before, QLatin1Char('x'));
+        if (c.replyWaiting) b.run.receiveBuffer[0][0] = QLatin1Char('\r');
         b.port.receive(c.data);
         EXPECT_EQ(b.run.receiveBuffer[0].size(), c.after) << c.what;
         if (c.after > c.before) {
             EXPECT_TRUE(b.run.receiveBuffer[0].endsWith(c.data.left(c.after - c.before))) << c.what;
+        }
+        if (c.after < c.before) {
+            EXPECT_EQ(b.run.receiveBuffer[0], c.data) << c.what;
         }
         EXPECT_EQ(b.port.inputDiscards, 0) << c.what;
     }
