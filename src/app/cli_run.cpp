@@ -123,14 +123,7 @@ int runRun(const QStringList& args, const ProgramFolder& folder) {
             QCoreApplication::exit(exitCode);
             return;
         }
-        int interval = kTickMs;
-        const Fixed4 deadline = engine.nextDeadlineMs();
-        if (deadline.raw != 0) {
-            const Fixed4 left = deadline - engine.timer.timerNowMs();
-            const int64_t ms = left.raw <= 0 ? 0 : (left.raw + Fixed4::kScale - 1) / Fixed4::kScale;
-            if (ms < interval) interval = static_cast<int>(ms);
-        }
-        ticker.start(interval);
+        ticker.start(engine.nextTickIntervalMs(kTickMs));
     });
     ticker.start(0);
     const int rc = QCoreApplication::exec();

@@ -104,6 +104,9 @@ public:
     // the window's timer may fire then instead of waiting a whole interval.
     // Invalid (raw 0) while nothing is waiting.
     Fixed4 nextDeadlineMs() const;
+    // How long the window's timer should wait before the next tick: the
+    // usual tickMs, or less when a wait ends or a cycle is due sooner.
+    int nextTickIntervalMs(int tickMs) const;
 
     // A communication event of channel 0.
     void receiveEvent(const CommEvent& event);

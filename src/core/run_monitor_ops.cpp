@@ -19,10 +19,20 @@ void Engine::timerTick() {
 Fixed4 Engine::nextDeadlineMs() const {
     if (!run.running || run.paused) return Fixed4{};
     if (run.stepPhase == 1 && run.waitRemaining > 0) return previousTickMs_ + run.waitRemaining;
-    const bool cycleWait = run.lastExecutedCode == OpEEE && run.stepIndex >= 0 &&
+    // Without an interval the next cycle is always due: the usual tick paces
+    // it, or a script of SSS and EEE alone would keep the processor busy.
+    const bool cycleWait = run.cycleInterval > 0 && run.lastExecutedCode == OpEEE && run.stepIndex >= 0 &&
                            run.stepIndex < static_cast<int>(tables.scriptTable.size()) &&
                            tables.scriptTable[run.stepIndex].code == OpEEE;
     return cycleWait ? run.nextCycleMs : Fixed4{};
+}
+
+int Engine::nextTickIntervalMs(int tickMs) const {
+    const Fixed4 deadline = nextDeadlineMs();
+    if (deadline.raw == 0) return tickMs;
+    const Fixed4 left = deadline - timer.timerNowMs();
+    const int64_t ms = left.raw <= 0 ? 0 : (left.raw + Fixed4::kScale - 1) / Fixed4::kScale;
+    return ms < tickMs ? static_cast<int>(ms) : tickMs;
 }
 
 void Engine::receiveEvent(const CommEvent& event) {

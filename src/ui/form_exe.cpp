@@ -212,21 +212,10 @@ void FormExe::resizeEvent(QResizeEvent* event) {
     if (layout.window != event->size()) resize(layout.window);
 }
 
-int FormExe::nextIntervalMs() const {
-    int interval = kTickMs;
-    const Fixed4 deadline = engine_.nextDeadlineMs();
-    if (deadline.raw != 0) {
-        const Fixed4 left = deadline - engine_.timer.timerNowMs();
-        const int64_t ms = left.raw <= 0 ? 0 : (left.raw + Fixed4::kScale - 1) / Fixed4::kScale;
-        if (ms < interval) interval = static_cast<int>(ms);
-    }
-    return interval;
-}
-
 void FormExe::tick() {
     engine_.timerTick();
     refresh();
-    timer_->start(nextIntervalMs());
+    timer_->start(engine_.nextTickIntervalMs(kTickMs));
 }
 
 void FormExe::refresh() {

@@ -44,10 +44,6 @@ public:
     void setDetail(bool detail);
     bool detail() const;
 
-    // The timer's next interval: 10 ms, or less when the engine's next
-    // deadline is nearer.
-    int nextIntervalMs() const;
-
     QTimer* timer1() const { return timer_; }
 
 protected:

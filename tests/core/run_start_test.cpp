@@ -119,6 +119,17 @@ TEST(RunMonitorStop, NextDeadlineNamesTheEndOfTheWaitOrTheNextCycle) {
     EXPECT_EQ(rig.engine.nextDeadlineMs(), Fixed4::fromInt(230));
     rig.runFor(250);  // EEE done, waiting for the cycle at 1020
     EXPECT_EQ(rig.engine.nextDeadlineMs(), Fixed4::fromInt(1020));
+    EXPECT_EQ(rig.engine.nextTickIntervalMs(10), 10);
+    rig.clock.setMs(1015);
+    EXPECT_EQ(rig.engine.nextTickIntervalMs(10), 5);
+}
+
+TEST(RunMonitorStop, WithoutAnIntervalTheUsualTickPacesTheCycles) {
+    EngineRig rig;
+    rig.useScript({"SSS", "EEE"});  // EEE right after SSS only ever waits for the next cycle
+    ASSERT_TRUE(rig.start());
+    rig.runFor(50);
+    EXPECT_EQ(rig.engine.nextTickIntervalMs(10), 10);
 }
 
 }  // namespace
