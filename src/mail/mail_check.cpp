@@ -1,4 +1,5 @@
 #include "mail/mail_check.h"
+#include "log/log_lines.h"
 
 #include "mail/mail_compose.h"
 #include "text/vb.h"
@@ -14,10 +15,6 @@ QString send(MailContext& ctx, MailSettings& r, const QString& lines, QString su
     return ctx.mailer.SendMailEx(logFile, r.server, r.recipients, r.sender, subject, r.body, last);
 }
 
-void logRefusal(MailContext& ctx, const QString& what, const QString& result) {
-    ctx.log.alarmLogLine(vb::formatDate(ctx.timer.localNow(), vb::DateFormat::LongDateTime) + what + result);
-}
-
 MailItems currentRecord(const MailContext& ctx) {
     return MailItems{ctx.tables.dataItems, ctx.run.valueCount, ctx.settings.numberColumnOn,
                      ctx.settings.timeStampMode};
@@ -28,7 +25,7 @@ void normalMail(MailContext& ctx) {
     const QString lines = composeNormalLines(currentRecord(ctx), r.alarmMark);
     ++ctx.state.normalMailCount;
     const QString result = send(ctx, r, lines, QString::number(ctx.state.normalMailCount) + QStringLiteral(" ") + r.subject);
-    if (!result.isEmpty()) logRefusal(ctx, QStringLiteral(", 通常メールパラメータエラー："), result);
+    if (!result.isEmpty()) ctx.log.alarmLogLine(loglines::normalMailRefused(ctx.timer.localNow(), result));
     ctx.state.lastNormalMailMs += ctx.state.normalMailIntervalMs;
 }
 
@@ -43,7 +40,7 @@ void alarmMail(MailContext& ctx, Fixed4 now) {
     ++ctx.state.alarmMailCount;
     const QString result =
         send(ctx, r, lines.text, QStringLiteral("[") + QString::number(ctx.state.alarmMailCount) + QStringLiteral("] ") + r.subject);
-    if (!result.isEmpty()) logRefusal(ctx, QStringLiteral(", アラームメールパラメータエラー："), result);
+    if (!result.isEmpty()) ctx.log.alarmLogLine(loglines::alarmMailRefused(ctx.timer.localNow(), result));
     ctx.state.lastAlarmMailMs = now;
 }
 

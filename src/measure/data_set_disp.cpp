@@ -1,4 +1,5 @@
 #include "measure/data_set_disp.h"
+#include "log/log_lines.h"
 
 #include "output/workbook_cursor.h"
 #include "text/vb.h"
@@ -44,7 +45,7 @@ private:
     }
     void check(bool ok) {
         if (ok) return;
-        ctx_.log.alarmLogLine(vb::formatDate(now_, vb::DateFormat::LongDateTime) + QStringLiteral(" エクセルにアクセスできません"));
+        ctx_.log.alarmLogLine(loglines::workbookUnreachable(now_));
         ctx_.workbook.workbookOpen = false;
     }
 
@@ -115,10 +116,9 @@ void dataSetDisp(MeasureContext& ctx, int index) {
     }
 
     if (item.alarm == item.prevAlarm) return;
-    const QString line = vb::formatDate(now, vb::DateFormat::LongDateTime) + (item.alarm ? QStringLiteral(", アラーム発生,[") : QStringLiteral(", アラーム復帰,[")) +
-                         vb::threeDigits(r) + QStringLiteral("],") + trimSpaces(item.name) + QStringLiteral("=, ") +
-                         item.valueText;
-    ctx.log.alarmLogLine(line);
+    const QString name = trimSpaces(item.name);
+    ctx.log.alarmLogLine(item.alarm ? loglines::alarmRaised(now, r, name, item.valueText)
+                                    : loglines::alarmCleared(now, r, name, item.valueText));
     if (item.alarm) {
         item.alarmOnTime = now;
         ctx.alarmMail.raised = true;

@@ -1,4 +1,5 @@
 #include "serial/reply_assembler.h"
+#include "log/log_lines.h"
 
 #include "measure/value_store.h"
 #include "text/cp932.h"
@@ -53,7 +54,7 @@ bool takeReply(MeasureContext& ctx, int channel, const std::function<void()>& be
     if (end < 0) return false;
     buffer.remove(0, end + 1);
 
-    ctx.log.rsLogLine(QStringLiteral("○ ") + reply);
+    ctx.log.rsLogLine(loglines::received(reply));
     if (ctx.run.beepOnReceive && beep) beep();
     cutFields(ctx, reply, startCode, delimiterCode, endCode);
     return true;
