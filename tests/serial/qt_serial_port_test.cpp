@@ -233,7 +233,9 @@ TEST_F(QtSerialPortTest, VanishedDeviceClosesThePortAndIsReported) {
     port.write("MEAS?\r");
     port.discardInput();
     EXPECT_EQ(port.outputCount(), 0);
-    EXPECT_FALSE(port.open());
+    // No reopen check here: the freed pseudo-terminal number may be handed to
+    // another terminal at once (tests run side by side), so a reopen through
+    // the same path can legitimately reach a live device.
     port.close();
 }
 
