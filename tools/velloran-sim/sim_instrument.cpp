@@ -62,8 +62,10 @@ void Instrument::command(const QByteArray& line, const QByteArray& terminator, q
 }
 
 void Instrument::answer(const QString& templ) {
-    const QString text = fillReply(templ, drift_);
     ++answers_;
+    // {n} numbers the answers, dropped ones included, so a listener can tell
+    // exactly which it missed.
+    const QString text = fillReply(templ, drift_).replace("{n}", QString::number(answers_));
     if (options_.dropEvery > 0 && answers_ % options_.dropEvery == 0) {
         print_("x " + escapeForLog(text));
         return;
