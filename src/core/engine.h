@@ -105,7 +105,8 @@ public:
     // Invalid (raw 0) while nothing is waiting.
     Fixed4 nextDeadlineMs() const;
     // How long the window's timer should wait before the next tick: the
-    // usual tickMs, or less when a wait ends or a cycle is due sooner.
+    // usual tickMs, or less when a wait ends or a cycle is due sooner, or 0
+    // while a complete reply waits in the receive buffer for the loop.
     int nextTickIntervalMs(int tickMs) const;
 
     // A communication event of channel 0.
@@ -145,6 +146,8 @@ private:
     bool startChecksPass();
     void openRunMonitor();
     bool takeReplyNow(int channel);
+    bool waitingForNextCycle() const;
+    bool replyWaitingForLoop() const;
     MeasureContext measureContext();
     MailContext mailContext();
 

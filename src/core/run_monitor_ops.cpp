@@ -16,18 +16,37 @@ void Engine::timerTick() {
     processEvents();
 }
 
+bool Engine::waitingForNextCycle() const {
+    return run.cycleInterval > 0 && run.lastExecutedCode == OpEEE && run.stepIndex >= 0 &&
+           run.stepIndex < static_cast<int>(tables.scriptTable.size()) &&
+           tables.scriptTable[run.stepIndex].code == OpEEE;
+}
+
 Fixed4 Engine::nextDeadlineMs() const {
     if (!run.running || run.paused) return Fixed4{};
     if (run.stepPhase == 1 && run.waitRemaining > 0) return previousTickMs_ + run.waitRemaining;
     // Without an interval the next cycle is always due: the usual tick paces
     // it, or a script of SSS and EEE alone would keep the processor busy.
-    const bool cycleWait = run.cycleInterval > 0 && run.lastExecutedCode == OpEEE && run.stepIndex >= 0 &&
-                           run.stepIndex < static_cast<int>(tables.scriptTable.size()) &&
-                           tables.scriptTable[run.stepIndex].code == OpEEE;
-    return cycleWait ? run.nextCycleMs : Fixed4{};
+    return waitingForNextCycle() ? run.nextCycleMs : Fixed4{};
+}
+
+bool Engine::replyWaitingForLoop() const {
+    if (!run.running || run.paused) return false;
+    if (!replyBuffered(run, 0)) return false;
+    const bool onReceive = run.stepIndex >= 0 && run.stepIndex < static_cast<int>(tables.scriptTable.size()) &&
+                           tables.scriptTable[run.stepIndex].code == OpRCV;
+    // A wait for time (WTM, BRK, SND's send time-out, the cycle grid) is
+    // kept; a receive wait ends as soon as the reply is there.
+    if (run.stepPhase == 1 && run.waitRemaining > 0 && !onReceive) return false;
+    return !(waitingForNextCycle() && timer.timerNowMs() < run.nextCycleMs);
 }
 
 int Engine::nextTickIntervalMs(int tickMs) const {
+    // An instrument that sends faster than one reply per few ticks would
+    // fill the receive buffer until replies are dropped; while a complete
+    // reply waits, the loop goes on at once (window events still run
+    // between its steps).
+    if (replyWaitingForLoop()) return 0;
     const Fixed4 deadline = nextDeadlineMs();
     if (deadline.raw == 0) return tickMs;
     const Fixed4 left = deadline - timer.timerNowMs();

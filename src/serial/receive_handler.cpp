@@ -1,6 +1,6 @@
 #include "serial/receive_handler.h"
 
-#include "text/cp932.h"
+#include "serial/end_code.h"
 #include "text/vb.h"
 
 namespace vel {
@@ -10,16 +10,10 @@ bool isLineStateEvent(int code) { return code >= CommEvCts && code <= CommEvEof;
 
 QDateTime wholeSecond(const QDateTime& t) { return t.addMSecs(-t.time().msec()); }
 
-bool holdsEndCode(const QString& buffer, int endCode) {
-    for (QChar c : buffer)
-        if (cp932::ansiCode(c) == endCode) return true;
-    return false;
-}
-
 void appendReceived(RunState& run, int channel, const QString& data) {
     if (!run.running) return;
     QString& buffer = run.receiveBuffer[static_cast<size_t>(channel)];
-    if (buffer.size() >= kReceiveBufferLimit && !holdsEndCode(buffer, run.endCode[static_cast<size_t>(channel)])) {
+    if (buffer.size() >= kReceiveBufferLimit && endCodeAt(buffer, run.endCode[static_cast<size_t>(channel)]) < 0) {
         // A full buffer without an end code can never give a reply: keeping
         // it would drop every later reply of the run. Line noise is let go.
         buffer.clear();

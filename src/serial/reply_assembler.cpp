@@ -2,6 +2,7 @@
 #include "log/log_lines.h"
 
 #include "measure/value_store.h"
+#include "serial/end_code.h"
 #include "text/cp932.h"
 
 namespace vel {
@@ -30,6 +31,12 @@ void cutFields(MeasureContext& ctx, const QString& reply, int startCode, int del
 
 }  // namespace
 
+bool replyBuffered(const RunState& run, int channel) {
+    if (channel < 0 || channel >= kChannels) return false;
+    const auto ch = static_cast<size_t>(channel);
+    return endCodeAt(run.receiveBuffer[ch], run.endCode[ch]) >= 0;
+}
+
 bool takeReply(MeasureContext& ctx, int channel, const std::function<void()>& beep) {
     if (channel < 0 || channel >= kChannels) return false;
     const auto ch = static_cast<size_t>(channel);
@@ -39,19 +46,13 @@ bool takeReply(MeasureContext& ctx, int channel, const std::function<void()>& be
     const int delimiterCode = ctx.run.delimiterCode[ch];
     const int endCode = ctx.run.endCode[ch];
 
-    QString reply;
-    qsizetype end = -1;
-    for (qsizetype i = 0; i < buffer.size(); ++i) {
-        const QChar c = buffer[i];
-        const int code = cp932::ansiCode(c);
-        if (code == endCode) {
-            reply.append(c);
-            end = i;
-            break;
-        }
-        if (code == delimiterCode || c.unicode() >= 32) reply.append(c);
-    }
+    const qsizetype end = endCodeAt(buffer, endCode);
     if (end < 0) return false;
+    QString reply;
+    for (qsizetype i = 0; i <= end; ++i) {
+        const QChar c = buffer[i];
+        if (i == end || c.unicode() >= 32 || cp932::ansiCode(c) == delimiterCode) reply.append(c);
+    }
     buffer.remove(0, end + 1);
 
     ctx.log.rsLogLine(loglines::received(reply));

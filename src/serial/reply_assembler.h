@@ -21,4 +21,7 @@ namespace vel {
 // False, with the buffer unchanged, when it holds no end code.
 bool takeReply(MeasureContext& ctx, int channel, const std::function<void()>& beep = {});
 
+// True when receiveBuffer[channel] holds an end code: takeReply would take a reply.
+bool replyBuffered(const RunState& run, int channel);
+
 }  // namespace vel

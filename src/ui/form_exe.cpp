@@ -214,8 +214,14 @@ void FormExe::resizeEvent(QResizeEvent* event) {
 
 void FormExe::tick() {
     engine_.timerTick();
-    refresh();
-    timer_->start(engine_.nextTickIntervalMs(kTickMs));
+    const int next = engine_.nextTickIntervalMs(kTickMs);
+    // While the loop works off buffered replies tick after tick, the window
+    // is redrawn at the usual tick rate, not after every step.
+    if (next > 0 || !sinceRefresh_.isValid() || sinceRefresh_.elapsed() >= kTickMs) {
+        refresh();
+        sinceRefresh_.start();
+    }
+    timer_->start(next);
 }
 
 void FormExe::refresh() {

@@ -4,6 +4,7 @@
 // communication log, alarm log). Its timer drives the engine one tick at a
 // time; after every tick it shows the engine's run monitor model. It keeps
 // nothing the engine needs.
+#include <QElapsedTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -85,6 +86,7 @@ private:
     std::unique_ptr<PaneView> logView_;
     MonitorFocus focusShown_ = MonitorFocus::None;
     int lampShown_ = -1;
+    QElapsedTimer sinceRefresh_;
 };
 
 }  // namespace vel::ui

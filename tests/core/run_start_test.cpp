@@ -132,5 +132,65 @@ TEST(RunMonitorStop, WithoutAnIntervalTheUsualTickPacesTheCycles) {
     EXPECT_EQ(rig.engine.nextTickIntervalMs(10), 10);
 }
 
+TEST(RunMonitorStop, ABufferedReplyBringsTheNextTickAtOnceUnlessATimedWaitHoldsTheLoop) {
+    struct Case {
+        const char* what;
+        QStringList script;
+        std::function<void(EngineRig&)> before;  // runs the loop to the point looked at
+        QString received;
+        int interval;
+    };
+    const QStringList listen{"ECD:%0D", "RTM:1", "SSS", "RCV", "EEE"};
+    const Case cases[] = {
+        {"receive wait", listen, [](EngineRig& r) { r.runFor(50); }, "1.5\r", 0},
+        {"part of a reply", listen, [](EngineRig& r) { r.runFor(50); }, "1.5", 10},
+        {"other end code", listen, [](EngineRig& r) { r.runFor(50); }, "1.5\n", 10},
+        {"wait time", {"ECD:%0D", "SSS", "WTM:0.5", "RCV", "EEE"}, [](EngineRig& r) { r.runFor(30); }, "1\r", 10},
+        {"cycle grid",
+         {"ECD:%0D", "ITM:1", "SSS", "RCV", "EEE"},
+         [](EngineRig& r) {
+             r.runFor(40);
+             r.port.receive("1\r");
+             r.runFor(40);  // RCV takes it, EEE closes the cycle and waits for 1,030
+         },
+         "2\r", 10},
+        {"paused", {"ECD:%0D", "SSS", "PAU", "RCV", "EEE"}, [](EngineRig& r) { r.runFor(40); }, "1\r", 10},
+        {"run over", {"ECD:%0D", "RCV"}, [](EngineRig& r) {
+             r.port.receive("1\r");
+             r.runFor(40);
+         }, "2\r", 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EngineRig rig;
+        rig.useScript(c.script);
+        ASSERT_TRUE(rig.start());
+        c.before(rig);
+        rig.port.receive(c.received);
+        EXPECT_EQ(rig.engine.nextTickIntervalMs(10), c.interval);
+    }
+}
+
+TEST(RunMonitorStop, BufferedRepliesAreWorkedOffTickAfterTickAndThenTheUsualTickReturns) {
+    EngineRig rig;
+    rig.useScript({"ECD:%0D", "RTM:1", "ITM:0", "SSS", "RCV", "EEE"});
+    rig.engine.settings.csvOn = true;
+    rig.engine.settings.csvPath = rig.tmp.path("out.csv");
+    ASSERT_TRUE(rig.start());
+    rig.runFor(50);
+    rig.port.receive("1\r2\r3\r4");
+    int ticks = 0;
+    while (rig.engine.nextTickIntervalMs(10) == 0 && ticks < 100) {
+        rig.tick(0);  // the timer fires at once: no time passes
+        ++ticks;
+    }
+    EXPECT_EQ(ticks, 7) << "three steps a reply, the last cycle closed by the usual tick";
+    EXPECT_EQ(rig.engine.run.receiveBuffer[0], QStringLiteral("4"));
+    rig.runFor(20);
+    EXPECT_EQ(rig.engine.monitor.recordCount(), 3);
+    rig.engine.forceEnd();
+    EXPECT_EQ(rig.tmp.read("out.csv").count("\r\n"), 4) << "a header and a row a reply";
+}
+
 }  // namespace
 }  // namespace vel::test
