@@ -2,16 +2,20 @@
 // clock, serial port, mail library and spreadsheet. The program folder is the
 // executable's folder; there are no command-line options.
 #include <QApplication>
+#include <QElapsedTimer>
 
 #include "core/engine.h"
 #include "core/system_clock.h"
 #include "mail/curl_mailer.h"
 #include "output/workbook_backend.h"
 #include "serial/qt_serial_port.h"
+#include "ui/first_paint_report.h"
 #include "ui/form_main.h"
 #include "ui/qt_message_box.h"
 
 int main(int argc, char* argv[]) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);  // the main window hides during a run
 
@@ -30,6 +34,9 @@ int main(int argc, char* argv[]) {
 
     vel::ui::FormMain formMain(engine);
     formMain.onUnloaded = [] { QCoreApplication::quit(); };
+    // The start-up benchmark's sign ("quit": end once the window is shown).
+    const QByteArray reportShown = qgetenv("VELLORAN_REPORT_SHOWN");
+    if (!reportShown.isEmpty()) vel::ui::reportFirstPaint(formMain, sinceStart, reportShown == "quit");
     formMain.load();
     return QApplication::exec();
 }
