@@ -7,11 +7,9 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <cstdio>
-#include <unistd.h>
 
 #include "log/pane.h"
-#include "support/engine_rig.h"
+#include "support/soak_run.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define VEL_ADDRESS_SANITIZER 1
@@ -23,53 +21,6 @@
 
 namespace vel::test {
 namespace {
-
-// Resident set size in KiB, from /proc/self/statm.
-long residentKiB() {
-    FILE* f = std::fopen("/proc/self/statm", "r");
-    if (!f) return -1;
-    long size = 0, resident = 0;
-    const int n = std::fscanf(f, "%ld %ld", &size, &resident);
-    std::fclose(f);
-    return n == 2 ? resident * (sysconf(_SC_PAGESIZE) / 1024) : -1;
-}
-
-struct Soak {
-    EngineRig rig;
-    qsizetype answered = 0;
-    long cycles = 0;
-
-    explicit Soak(const QString& csv) {
-        rig.useScript({"NAM:D1=槽内温度", "DEC:D1=2", "ALM:D1>50", "ALM:D3<0", "MAX:D2=100", "SCD:", "DCD:,",
-                       "ECD:%0D", "RTM:1", "ITM:0", "SSS", "SND:MEAS?%0D", "RCV", "SET", "EEE"});
-        rig.engine.lineHooks = {};  // the rig's own line recorder would grow with the run
-        rig.engine.settings.csvOn = true;
-        rig.engine.settings.csvPath = csv;
-        rig.engine.settings.numberColumnOn = true;
-        rig.engine.settings.timeStampMode = 1;
-        rig.engine.settings.rsLogEnabled = true;
-        rig.engine.settings.alarmLogEnabled = true;
-    }
-
-    // Runs until `count` more cycles have ended; every 50th reading is an alarm.
-    void cyclesMore(long count) {
-        const long until = cycles + count;
-        while (cycles < until && rig.engine.running()) {
-            rig.tick(1);
-            if (rig.port.writes.size() > answered) {
-                rig.port.writes.clear();
-                answered = 0;
-                const bool alarm = cycles % 50 == 0;
-                rig.port.receive(QStringLiteral("%1,%2,%3,4.5,%4\r")
-                                     .arg(alarm ? 99.5 : 20.0 + (cycles % 7) * 0.01)
-                                     .arg(cycles % 100)
-                                     .arg(alarm ? -1 : 1)
-                                     .arg(cycles));
-                ++cycles;
-            }
-        }
-    }
-};
 
 TEST(Soak, ManyCyclesKeepMemoryAndPanesBounded) {
     // The CSV syncs every row to its disk; on a memory file system that
