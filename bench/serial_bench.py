@@ -3,7 +3,9 @@
 pyserial logger doing the same job (Debian python3-serial).
 
   bench/serial_bench.py BUILD stream [SECONDS]  velloran-sim --stream 1 (its
-      fastest, ~1,000 replies/s): replies sent, rows written, bytes/s, lost,
+      fastest, ~1,000 replies/s, each numbered): replies sent, rows written,
+      bytes/s, replies missing between the first and the last row written
+      (lost on the way) and after it (still on the line when the run ended),
       CPU% of the logger
   bench/serial_bench.py BUILD cycle [SECONDS]   a MEAS? every 0.1 s: lateness of
       each cycle start against its grid (mean, p99, max) and CPU%
@@ -18,6 +20,8 @@ import threading
 import time
 
 COM = 7
+# The sim's drifting values, led by the answer's number.
+STREAM_ARGS = ["--stream", "1", "--reply", "MEAS?={n},{v1},{v2}\\r"]
 
 
 def cpu_seconds(pid):
@@ -88,22 +92,46 @@ def velloran_run(build, script, seconds, sim_args):
         stop(sim)
         begin = out.times("alarm: ")[:1] or [started]
         with open(f"{home}/out.csv", "rb") as f:
-            rows = f.read().count(b"\r\n") - 1
+            csv = f.read()
         return {
+            "numbered": numbered_replies(csv, 0),
             "wall": ended - started,
             "cpu": cpu,
-            "rows": rows,
+            "rows": csv.count(b"\r\n") - 1,
             "sent": len(sim_out.times("> ", begin[0], ended)),
+            "last_sent": len(sim_out.times("> ")),
             "cycle_starts": out.times("rs: ["),
             "csv_bytes": os.path.getsize(f"{home}/out.csv"),
         }
+
+
+def numbered_replies(csv, field):
+    """(number, reply bytes) of each CSV row after the header, the number
+    being the row's value `field`."""
+    out = []
+    for row in csv.split(b"\r\n")[1:]:
+        values = [v.strip(b'"') for v in row.split(b",")[field:]]
+        try:
+            out.append((int(values[0]), len(b",".join(values)) + 1))  # the reply with its CR
+        except (IndexError, ValueError):
+            pass
+    return out
+
+
+def missing(numbered, last_sent):
+    """Replies missing between the first and the last row, and after the
+    last; `last_sent` is the number of the sim's last answer."""
+    if not numbered:
+        return 0, last_sent
+    first, last = numbered[0][0], numbered[-1][0]
+    return last - first + 1 - len(numbered), max(0, last_sent - last)
 
 
 def pyserial_stream(build, seconds):
     """A minimal logger: read the line, cut replies at CR, write CSV rows."""
     import serial
     with tempfile.TemporaryDirectory() as home:
-        sim, sim_out = start_sim(build, home, ["--stream", "1"])
+        sim, sim_out = start_sim(build, home, STREAM_ARGS)
         port = serial.Serial(f"{home}/dev/com{COM}", 115200, timeout=0.1)
         started = time.monotonic()
         cpu0 = time.process_time()
@@ -123,7 +151,10 @@ def pyserial_stream(build, seconds):
         cpu = time.process_time() - cpu0
         port.close()
         stop(sim)
-        return {"wall": ended - started, "cpu": cpu, "rows": rows, "sent": len(sim_out.times("> ", started, ended))}
+        with open(f"{home}/out.csv", "rb") as f:
+            numbered = numbered_replies(f.read(), 1)
+        return {"wall": ended - started, "cpu": cpu, "rows": rows, "numbered": numbered,
+                "sent": len(sim_out.times("> ", started, ended)), "last_sent": len(sim_out.times("> "))}
 
 
 def pyserial_cycle(build, seconds):
@@ -169,13 +200,15 @@ def main():
     seconds = float(sys.argv[3]) if len(sys.argv) > 3 else (10 if what == "stream" else 60)
     if what == "stream":
         script = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:1\r\nITM:0\r\nSSS\r\nRCV\r\nEEE\r\n"
-        v = velloran_run(build, script, seconds, ["--stream", "1"])
+        v = velloran_run(build, script, seconds, STREAM_ARGS)
         p = pyserial_stream(build, seconds)
-        print(f"{'logger':<14}{'wall s':>8}{'sent':>8}{'rows':>8}{'rows/s':>9}{'bytes/s':>9}{'lost':>6}{'CPU%':>7}")
+        print(f"{'logger':<14}{'wall s':>8}{'sent':>8}{'rows':>8}{'rows/s':>9}{'bytes/s':>9}"
+              f"{'lost':>6}{'after':>7}{'CPU%':>7}")
         for name, r in (("velloran-cli", v), ("pyserial", p)):
-            bps = r["rows"] * 19 / r["wall"]  # "12.345,67.890,1013\r" is 19 bytes
+            bps = sum(n for _, n in r["numbered"]) / r["wall"]
+            lost, after = missing(r["numbered"], r["last_sent"])
             print(f"{name:<14}{r['wall']:>8.2f}{r['sent']:>8}{r['rows']:>8}{r['rows'] / r['wall']:>9.0f}"
-                  f"{bps:>9.0f}{max(0, r['sent'] - r['rows']):>6}{100 * r['cpu'] / r['wall']:>7.1f}")
+                  f"{bps:>9.0f}{lost:>6}{after:>7}{100 * r['cpu'] / r['wall']:>7.1f}")
     else:
         script = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.5\r\nSTM:0.5\r\nITM:0.1\r\nSSS\r\nSND:MEAS?%0D\r\nRCV\r\nEEE\r\n"
         v = velloran_run(build, script, seconds, ["--quiet"])
