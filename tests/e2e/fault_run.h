@@ -3,6 +3,7 @@
 // `velloran-cli setup`, velloran-sim linked as its Com port, and
 // `velloran-cli run` as a child process with a hard bound on its time.
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,10 @@
 #include <QThread>
 
 #include <functional>
+
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include "support/temp_folder.h"
 #include "text/cp932.h"
@@ -88,9 +93,20 @@ public:
     QByteArray read(const QString& relative) const { return home.read(relative); }
     QString write(const QString& relative, const QByteArray& bytes) const { return home.write(relative, bytes); }
 
+    // From now on the simulator and velloran-cli run as "nobody", the
+    // program folder handed over to that user. For a test run by root, whom
+    // file modes do not stop. False when the folder could not be handed over.
+    bool runAsNobody() {
+        const passwd* pw = ::getpwnam("nobody");
+        runAsUid_ = pw ? pw->pw_uid : 65534;
+        runAsGid_ = pw ? pw->pw_gid : 65534;
+        return handOver(root(), runAsUid_, runAsGid_);
+    }
+
     // Starts the simulator and waits until its link is in place.
     bool startSim(QStringList args) {
         args << "--home" << root() << "--com" << QString::number(kFaultCom) << "--quiet";
+        if (runAsUid_) sim_.setChildProcessModifier([this] { dropToRunAsUser(); });
         sim_.start(kSimulator, args);
         if (!sim_.waitForStarted(5000)) return false;
         const QString link = home.folder.comLink(kFaultCom);
@@ -120,7 +136,11 @@ public:
     CliResult cli(int boundMs, const std::function<void(qint64)>& during = {},
                   const std::function<void()>& childSetup = {}, const QStringList& args = {"run"}) {
         QProcess p;
-        if (childSetup) p.setChildProcessModifier(childSetup);
+        if (childSetup || runAsUid_)
+            p.setChildProcessModifier([this, childSetup] {
+                if (childSetup) childSetup();
+                if (runAsUid_) dropToRunAsUser();
+            });
         QElapsedTimer t;
         t.start();
         p.start(kCli, QStringList{"--home", root()} + args);
@@ -151,8 +171,24 @@ public:
     qint64 cliPid() const { return cliPid_; }
 
 private:
+    // In the child between fork and exec: no way back to root; a child that
+    // cannot become the user ends before it runs anything.
+    void dropToRunAsUser() const {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(runAsGid_) != 0 || ::setuid(runAsUid_) != 0) ::_exit(127);
+    }
+
+    static bool handOver(const QString& folder, uid_t uid, gid_t gid) {
+        bool ok = ::lchown(QFile::encodeName(folder).constData(), uid, gid) == 0;
+        QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) ok = ::lchown(QFile::encodeName(it.next()).constData(), uid, gid) == 0 && ok;
+        return ok;
+    }
+
     TempProgramFolder home;
     qint64 cliPid_ = 0;
+    uid_t runAsUid_ = 0;  // 0: as the test itself
+    gid_t runAsGid_ = 0;
     QProcess sim_;
 };
 
