@@ -8,7 +8,8 @@
 //   control & 3 == 3: the cycle ends (values cleared, as at EEE) and the
 //                     clock moves on by the next byte in 10 ms.
 // Properties: the buffer never grows past its limit by more than one
-// chunk, a record never holds more than 257 values.
+// chunk, a record never holds more than 257 values, a reply is taken exactly
+// when one is said to be buffered.
 #include <cstddef>
 #include <cstdint>
 
@@ -70,7 +71,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         }
         case 2:
-            for (int i = 0; i < 64 && takeReply(measure, 0); ++i) fuzz::require(run.valueCount <= 257);
+            for (int i = 0; i < 64; ++i) {
+                // The loop ticks at once while a reply is buffered: a buffered
+                // reply that cannot be taken would spin it.
+                const bool buffered = replyBuffered(run, 0);
+                fuzz::require(takeReply(measure, 0) == buffered);
+                if (!buffered) break;
+                fuzz::require(run.valueCount <= 257);
+            }
             break;
         case 3:
             run.valueCount = 0;
