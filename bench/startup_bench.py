@@ -4,13 +4,14 @@
   bench/startup_bench.py BUILD [RUNS]
 
 BUILD is the build folder holding velloran, velloran-cli and velloran-sim.
-The program is copied into a fresh program folder with a setup.dat for Com1
-and velloran-sim on Com1, then started RUNS times (default 20) with
-VELLORAN_REPORT_SHOWN=quit: it writes one line to standard error when the
-main window has been painted for the first time, and ends. Measured from the
-spawn of the process to that line (exec, libraries, Qt, settings, port,
-window), on the offscreen platform and, when Xvfb is installed, on an X
-server (the xcb platform, fonts and window mapping included).
+The program is copied into a fresh program folder with a setup.dat for the
+port of velloran-sim (started as serial_bench.py starts it), then started
+RUNS times (default 20) with VELLORAN_REPORT_SHOWN=quit: it writes one
+line to standard error when the main window has been painted for the first
+time, and ends. Measured from the spawn of the process to that line (exec,
+libraries, Qt, settings, port, window), on the offscreen platform and, when
+Xvfb is installed, on an X server (the xcb platform, fonts and window
+mapping included).
 """
 import os
 import re
@@ -22,20 +23,17 @@ import tempfile
 import threading
 import time
 
+from serial_bench import COM, start_sim, stop
+
 SHOWN = re.compile(r"velloran: main window shown after (\d+) ms")
 
 
 def prepare(build, home):
     shutil.copy2(f"{build}/velloran", f"{home}/velloran")
-    subprocess.run([f"{build}/velloran-cli", "--home", home, "setup", "port=1", "lineSettings=9600,n,8,1"], check=True,
-                   stdout=subprocess.DEVNULL)
-    sim = subprocess.Popen([f"{build}/velloran-sim", "--home", home, "--com", "1", "--quiet"])
-    link = f"{home}/dev/com1"
-    for _ in range(500):
-        if os.path.islink(link) and os.readlink(link).startswith("/dev/pts/"):
-            return sim
-        time.sleep(0.01)
-    raise SystemExit("velloran-sim did not link its pty")
+    subprocess.run([f"{build}/velloran-cli", "--home", home, "setup", f"port={COM}", "lineSettings=9600,n,8,1"],
+                   check=True, stdout=subprocess.DEVNULL)
+    sim, _ = start_sim(build, home, ["--quiet"])
+    return sim
 
 
 def one_start(home, env):
@@ -101,8 +99,7 @@ def main():
         finally:
             if server:
                 server.terminate()
-            sim.terminate()
-            sim.wait(10)
+            stop(sim)
     print(f"{'platform':<12}{'runs':>6}{'first ms':>10}{'median ms':>11}{'min ms':>8}{'max ms':>8}{'in main ms':>12}")
     for name, (first, median, low, high, inside) in rows:
         print(f"{name:<12}{runs:>6}{first:>10.0f}{median:>11.0f}{low:>8.0f}{high:>8.0f}{inside:>12.0f}")
