@@ -22,7 +22,6 @@ inline long residentKiB() {
 
 struct Soak {
     EngineRig rig;
-    qsizetype answered = 0;
     long cycles = 0;
 
     explicit Soak(const QString& csv) {
@@ -42,9 +41,8 @@ struct Soak {
         const long until = cycles + count;
         while (cycles < until && rig.engine.running()) {
             rig.tick(1);
-            if (rig.port.writes.size() > answered) {
+            if (!rig.port.writes.isEmpty()) {  // the command went out: answer it
                 rig.port.writes.clear();
-                answered = 0;
                 const bool alarm = cycles % 50 == 0;
                 rig.port.receive(QStringLiteral("%1,%2,%3,4.5,%4\r")
                                      .arg(alarm ? 99.5 : 20.0 + (cycles % 7) * 0.01)
