@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "core/message_box.h"
+#include "base/message_box.h"
 
 namespace vel::fuzz {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Message boxes of velloran-cli: every notice goes to stderr as one line;
 // a question is answered No (nobody is there to press Yes).
-#include "core/message_box.h"
+#include "base/message_box.h"
 
 namespace vel {
 

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -11,8 +10,9 @@
 #include <unistd.h>
 
 #include "app/cli_message_box.h"
-#include "core/engine.h"
-#include "core/system_clock.h"
+#include "engine/engine.h"
+#include "engine/run_driver.h"
+#include "base/system_clock.h"
 #include "mail/curl_mailer.h"
 #include "output/workbook_backend.h"
 #include "serial/qt_serial_port.h"
@@ -21,8 +21,6 @@
 
 namespace vel {
 namespace {
-
-constexpr int kTickMs = 10;
 
 // SIGINT and SIGTERM are blocked and read from a signalfd on the event loop,
 // so the stop runs on the engine's thread between two ticks.
@@ -102,30 +100,17 @@ int runRun(const QStringList& args, const ProgramFolder& folder) {
     if (!engine.startRun()) return 1;
     printer.poll();
 
-    int exitCode = 0;
+    RunDriver driver(engine);
+    driver.afterTick = [&] { printer.poll(); };
+    driver.runOver = [] { QCoreApplication::exit(0); };
+    // The stop signal is read between two ticks, as the run monitor's "終了" is.
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
         signalfd_siginfo info;
         while (::read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
         }
-        if (engine.running()) engine.forceEnd();
-        printer.poll();
-        QCoreApplication::exit(exitCode);
+        driver.stopNow();
     });
-
-    // One tick every 10 ms, or sooner when a wait or the next cycle is due.
-    QTimer ticker;
-    ticker.setSingleShot(true);
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        engine.timerTick();
-        printer.poll();
-        if (!engine.running()) {
-            QCoreApplication::exit(exitCode);
-            return;
-        }
-        ticker.start(engine.nextTickIntervalMs(kTickMs));
-    });
-    ticker.start(0);
+    driver.start();
     const int rc = QCoreApplication::exec();
     // The main window saves the settings when it closes.
     saveSettings(engine.settings, portSlotOf(port), folder, messages);

@@ -2,7 +2,7 @@
 // velloran-cli run: the start button's run from setup.dat, without windows.
 #include <QStringList>
 
-#include "core/program_folder.h"
+#include "base/program_folder.h"
 
 namespace vel {
 

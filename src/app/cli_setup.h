@@ -4,7 +4,7 @@
 // installations).
 #include <QStringList>
 
-#include "core/program_folder.h"
+#include "base/program_folder.h"
 
 namespace vel {
 

@@ -7,7 +7,7 @@
 #include "app/cli_check.h"
 #include "app/cli_run.h"
 #include "app/cli_setup.h"
-#include "core/program_folder.h"
+#include "base/program_folder.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
-#include "core/engine.h"
-#include "core/system_clock.h"
+#include "engine/engine.h"
+#include "base/system_clock.h"
 #include "mail/curl_mailer.h"
 #include "output/workbook_backend.h"
 #include "serial/qt_serial_port.h"

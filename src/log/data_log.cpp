@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "core/append_file.h"
+#include "base/append_file.h"
 #include "text/cp932.h"
 #include "text/vb.h"
 

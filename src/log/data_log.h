@@ -6,8 +6,8 @@
 #include <QDateTime>
 #include <QString>
 
-#include "core/program_folder.h"
-#include "measure/run_monitor_model.h"
+#include "base/program_folder.h"
+#include "monitor/run_monitor_model.h"
 
 namespace vel {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "core/program_folder.h"
+#include "base/program_folder.h"
 
 namespace vel {
 

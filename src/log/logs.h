@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <utility>
 
-#include "core/append_file.h"
-#include "core/program_folder.h"
+#include "base/append_file.h"
+#include "base/program_folder.h"
 #include "log/log_sink.h"
-#include "measure/run_monitor_model.h"
+#include "monitor/run_monitor_model.h"
 #include "settings/settings_record.h"
 
 namespace vel {

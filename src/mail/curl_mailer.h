@@ -15,7 +15,7 @@
 #include <QString>
 #include <functional>
 
-#include "core/clock.h"
+#include "base/clock.h"
 #include "mail/mailer.h"
 
 namespace vel {

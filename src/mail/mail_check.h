@@ -2,15 +2,15 @@
 // The mail check at the end of every cycle (periodic) and at the end of a run
 // that ends by itself: decides which mail is due, composes it into its record
 // and hands it to the mail library.
-#include "core/clock.h"
-#include "core/program_folder.h"
-#include "core/run_state.h"
+#include "base/clock.h"
+#include "base/program_folder.h"
+#include "base/run_state.h"
 #include "log/log_sink.h"
 #include "mail/mail_settings.h"
 #include "mail/mail_state.h"
 #include "mail/mailer.h"
 #include "measure/alarm_pending.h"
-#include "measure/run_monitor_model.h"
+#include "monitor/run_monitor_model.h"
 #include "script/script_tables.h"
 #include "settings/settings_record.h"
 

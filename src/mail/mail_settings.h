@@ -12,7 +12,7 @@
 #include <array>
 #include <cstdint>
 
-#include "core/message_box.h"
+#include "base/message_box.h"
 
 namespace vel {
 

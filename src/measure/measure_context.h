@@ -4,11 +4,11 @@
 // be built anew for each call.
 #include <cstdint>
 
-#include "core/clock.h"
-#include "core/run_state.h"
+#include "base/clock.h"
+#include "base/run_state.h"
 #include "log/log_sink.h"
 #include "measure/alarm_pending.h"
-#include "measure/run_monitor_model.h"
+#include "monitor/run_monitor_model.h"
 #include "output/workbook_connection.h"
 #include "script/script_tables.h"
 #include "settings/settings_record.h"

@@ -22,8 +22,8 @@
 
 #include <cstdint>
 
-#include "core/append_file.h"
-#include "core/message_box.h"
+#include "base/append_file.h"
+#include "base/message_box.h"
 #include "script/script_tables.h"
 #include "settings/settings_record.h"
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <memory>
 
-#include "core/program_folder.h"
+#include "base/program_folder.h"
 #include "output/workbook.h"
 
 namespace vel {

@@ -6,7 +6,7 @@
 #include <QString>
 #include <functional>
 
-#include "core/message_box.h"
+#include "base/message_box.h"
 #include "output/workbook.h"
 
 namespace vel {

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "core/message_box.h"
+#include "base/message_box.h"
 #include "output/workbook_connection.h"
 #include "settings/settings_record.h"
 

@@ -2,7 +2,7 @@
 // Loading a script file into the script table and the data-item table.
 #include <QString>
 
-#include "core/message_box.h"
+#include "base/message_box.h"
 #include "script/definition_parser.h"
 #include "script/script_tables.h"
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/fixed4.h"
+#include "base/fixed4.h"
 
 namespace vel {
 

@@ -3,7 +3,7 @@
 // folder when that link (or file) is there, else /dev/ttyS(N-1).
 #include <QString>
 
-#include "core/program_folder.h"
+#include "base/program_folder.h"
 
 namespace vel {
 

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "core/program_folder.h"
+#include "base/program_folder.h"
 #include "serial/line_settings.h"
 #include "serial/line_watch.h"
 #include "serial/serial_port.h"

@@ -7,9 +7,9 @@
 #include <QDateTime>
 #include <QString>
 
-#include "core/clock.h"
-#include "core/run_state.h"
-#include "measure/run_monitor_model.h"
+#include "base/clock.h"
+#include "base/run_state.h"
+#include "monitor/run_monitor_model.h"
 #include "serial/serial_port.h"
 
 namespace vel {

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "core/fixed4.h"
+#include "base/fixed4.h"
 
 namespace vel {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "core/message_box.h"
-#include "core/program_folder.h"
+#include "base/message_box.h"
+#include "base/program_folder.h"
 #include "settings/settings_record.h"
 
 namespace vel {

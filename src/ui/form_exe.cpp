@@ -18,7 +18,6 @@
 namespace vel::ui {
 namespace {
 
-constexpr int kTickMs = 10;
 const QPoint kTabTopLeft(px(120), px(960));
 constexpr int kColumnTwips[kGridColumns] = {700, 1400, 1600, 600, 800, 1200, 1200, 1200};
 
@@ -70,12 +69,15 @@ FormExe::FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent
     setDetail(false);
     refresh();
 
-    timer_ = new QTimer(this);
-    timer_->setObjectName(QStringLiteral("Timer1"));
-    timer_->setSingleShot(true);
-    timer_->setTimerType(Qt::PreciseTimer);
-    connect(timer_, &QTimer::timeout, this, [this] { tick(); });
-    timer_->start(kTickMs);
+    driver_ = new RunDriver(engine_, this);
+    driver_->setObjectName(QStringLiteral("Timer1"));
+    driver_->afterTick = [this] { refreshAtMostEveryTick(); };
+    refreshTimer_.setSingleShot(true);
+    connect(&refreshTimer_, &QTimer::timeout, this, [this] {
+        refresh();
+        sinceRefresh_.start();
+    });
+    driver_->start();
 }
 
 FormExe::~FormExe() = default;
@@ -212,16 +214,15 @@ void FormExe::resizeEvent(QResizeEvent* event) {
     if (layout.window != event->size()) resize(layout.window);
 }
 
-void FormExe::tick() {
-    engine_.timerTick();
-    const int next = engine_.nextTickIntervalMs(kTickMs);
-    // While the loop works off buffered replies tick after tick, the window
-    // is redrawn at the usual tick rate, not after every step.
-    if (next > 0 || !sinceRefresh_.isValid() || sinceRefresh_.elapsed() >= kTickMs) {
-        refresh();
-        sinceRefresh_.start();
+// While the loop runs tick after tick at once, the window is redrawn at the
+// usual tick rate, not after every step; a run that is over is shown at once.
+void FormExe::refreshAtMostEveryTick() {
+    if (engine_.running() && sinceRefresh_.isValid() && sinceRefresh_.elapsed() < RunDriver::kUsualTickMs) {
+        if (!refreshTimer_.isActive()) refreshTimer_.start(RunDriver::kUsualTickMs);
+        return;
     }
-    timer_->start(next);
+    refresh();
+    sinceRefresh_.start();
 }
 
 void FormExe::refresh() {
@@ -249,15 +250,9 @@ void FormExe::refresh() {
     }
 }
 
-void FormExe::commandNext() {
-    engine_.continueAfterPause();
-    refresh();
-}
+void FormExe::commandNext() { driver_->continueAfterPause(); }
 
-void FormExe::commandRsEnd() {
-    engine_.requestStop();
-    refresh();
-}
+void FormExe::commandRsEnd() { driver_->requestStop(); }
 
 void FormExe::commandClose() { close(); }
 
@@ -267,7 +262,6 @@ void FormExe::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    timer_->stop();
     event->accept();
     if (onClosed_) onClosed_();
 }

@@ -1,15 +1,17 @@
 #pragma once
 // The run monitor "Velloran （通信処理）": the lamp, the message line, the
 // 次へ / 終了 / 戻る buttons, the detail switch and the three tabs (values,
-// communication log, alarm log). Its timer drives the engine one tick at a
-// time; after every tick it shows the engine's run monitor model. It keeps
-// nothing the engine needs.
+// communication log, alarm log). Its run driver ticks the engine; after the
+// ticks it shows the engine's run monitor model. It keeps nothing the engine
+// needs.
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
 
-#include "core/engine.h"
+#include "engine/engine.h"
+#include "engine/run_driver.h"
 #include "ui/exe_layout.h"
 
 class QCheckBox;
@@ -18,7 +20,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
-class QTimer;
 
 namespace vel::ui {
 
@@ -31,8 +32,6 @@ public:
     FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent = nullptr);
     ~FormExe() override;
 
-    // One timer tick: the engine's tick, then the model shown.
-    void tick();
     // Shows the model in the widgets.
     void refresh();
 
@@ -45,7 +44,7 @@ public:
     void setDetail(bool detail);
     bool detail() const;
 
-    QTimer* timer1() const { return timer_; }
+    RunDriver* driver() const { return driver_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -63,7 +62,10 @@ private:
     Engine& engine_;
     std::function<void()> onClosed_;
     ExeDesign design_;
-    QTimer* timer_;
+    void refreshAtMostEveryTick();
+
+    RunDriver* driver_;
+    QTimer refreshTimer_;  // the redraw held back while ticks come at once
     QLabel* labelLamp_;
     QLabel* labelMess_;
     QPushButton* commandNext_;

@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <functional>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "settings/window_fields.h"
 #include "ui/form_exe.h"
 #include "ui/main_context.h"

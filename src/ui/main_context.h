@@ -2,8 +2,8 @@
 // What the main window's panels work on: the settings record, the workbook
 // connection and the channel-0 port of the engine, the message boxes, the
 // program folder and the file dialog (which tests replace).
-#include "core/message_box.h"
-#include "core/program_folder.h"
+#include "base/message_box.h"
+#include "base/program_folder.h"
 #include "output/workbook_connection.h"
 #include "serial/serial_port.h"
 #include "settings/settings_record.h"

@@ -3,7 +3,7 @@
 // written, so a tick every 10 ms stays cheap with full panes and grids.
 #include <QString>
 
-#include "measure/run_monitor_model.h"
+#include "monitor/run_monitor_model.h"
 
 class QColor;
 class QPlainTextEdit;

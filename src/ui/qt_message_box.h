@@ -2,7 +2,7 @@
 // The program's message boxes on QMessageBox: a notice with one OK button, a
 // warning with its icon, and a Yes/No question with No preselected. Each box
 // belongs to the window that is active when it appears.
-#include "core/message_box.h"
+#include "base/message_box.h"
 
 namespace vel::ui {
 

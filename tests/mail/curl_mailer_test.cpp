@@ -9,7 +9,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "core/system_clock.h"
+#include "base/system_clock.h"
 #include "mail/curl_mailer.h"
 #include "mail/mail_check.h"
 #include "mail_servers.h"

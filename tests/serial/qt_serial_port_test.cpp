@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "serial/event_spin.h"
+#include "support/event_spin.h"
 #include "support/temp_folder.h"
 
 namespace vel {

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "serial/event_spin.h"
+#include "support/event_spin.h"
 #include "serial/qt_serial_port.h"
 #include "support/temp_folder.h"
 

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "support/fake_mailer.h"
 #include "support/fake_serial_port.h"
 #include "support/manual_clock.h"

@@ -1,7 +1,7 @@
 #pragma once
 // A clock the test steps by hand: the counter runs at 10 MHz so one count is
 // one Fixed4 unit (0.0001 ms), and the wall clock moves with it.
-#include "core/clock.h"
+#include "base/clock.h"
 
 namespace vel::test {
 

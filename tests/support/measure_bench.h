@@ -2,7 +2,7 @@
 // A fresh evaluation setting for one test: run state, tables with the
 // default item names, settings, run monitor, recorded logs, a manual clock at
 // 2024/05/01 12:00:00 and an in-memory workbook (closed unless opened).
-#include "core/clock.h"
+#include "base/clock.h"
 #include "measure/measure_context.h"
 #include "support/fake_workbook.h"
 #include "support/manual_clock.h"

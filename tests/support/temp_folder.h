@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QTemporaryDir>
 
-#include "core/program_folder.h"
+#include "base/program_folder.h"
 
 namespace vel::test {
 

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/engine.h"
-#include "core/system_clock.h"
+#include "engine/engine.h"
+#include "base/system_clock.h"
 #include "serial/qt_serial_port.h"
 #include "support/fake_mailer.h"
 #include "support/recording_message_box.h"

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QStringList>
 
-#include "core/program_folder.h"
+#include "base/program_folder.h"
 
 namespace vel::sim {
 namespace {

@@ -12,7 +12,7 @@ namespace vel::test {
 inline void ensureCoreApplication() {
     if (QCoreApplication::instance()) return;
     static int argc = 1;
-    static char name[] = "test_serial";
+    static char name[] = "velloran-test";
     static char* argv[] = {name, nullptr};
     new QCoreApplication(argc, argv);  // lives until the test program ends
 }

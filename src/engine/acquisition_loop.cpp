@@ -1,6 +1,7 @@
-// The script executor: one command per tick of the run monitor's timer, with
-// every wait a count-down or a clock comparison looked at again next tick.
-#include "core/engine.h"
+// The script executor: one command per tick, with every wait a count-down or
+// a clock comparison looked at again next tick. Window events and the user's
+// stop run between ticks, never inside a command.
+#include "engine/engine.h"
 #include "mail/mail_check.h"
 #include "measure/data_set_disp.h"
 #include "script/send_text.h"
@@ -19,7 +20,7 @@ void Engine::processEvents() {
     if (platform.processEvents) platform.processEvents();
 }
 
-void Engine::showStep(int16_t index, const QString& suffix) {
+void Engine::showStep(int index, const QString& suffix) {
     monitor.labelMess = QStringLiteral("ｽｸﾘﾌﾟﾄNo.") + QString::number(index) + suffix;
 }
 
@@ -28,13 +29,9 @@ void Engine::loopProg() {
     // A tick that is still busy (a message box open, pending events being
     // processed) must not start the loop a second time.
     if (inLoop_) return;
+    if (run.paused) return;
     inLoop_ = true;
-    if (run.paused) {
-        processEvents();
-        inLoop_ = false;
-        return;
-    }
-    const int16_t index = run.stepIndex;
+    const int index = run.stepIndex;
     const ScriptCommand command =
         index >= 0 && index < static_cast<int>(tables.scriptTable.size()) ? tables.scriptTable[index] : ScriptCommand{};
     executeCommand(command, index);
@@ -43,11 +40,14 @@ void Engine::loopProg() {
         timer.timerNowMs() > run.runStartMs + settings.acquisitionLimitMs)
         run.endRequested = true;
     if (run.stepIndex > tables.scriptCount) endOfRun();
-    processEvents();
     inLoop_ = false;
+    if (stopAfterStep_) {
+        stopAfterStep_ = false;
+        if (run.running) forceEnd();
+    }
 }
 
-void Engine::executeCommand(const ScriptCommand& command, int16_t index) {
+void Engine::executeCommand(const ScriptCommand& command, int index) {
     auto advance = [this] {
         ++run.stepIndex;
         run.stepPhase = 0;
@@ -55,6 +55,7 @@ void Engine::executeCommand(const ScriptCommand& command, int16_t index) {
     auto startWait = [this](Fixed4 ms) {
         run.waitRemaining = ms;
         run.stepPhase = 1;
+        cyclePaced_ = true;
     };
     const bool firstLook = run.stepPhase == 0;
     switch (command.code) {
@@ -133,8 +134,12 @@ void Engine::executeCommand(const ScriptCommand& command, int16_t index) {
     case OpRCV:
         if (firstLook) {
             showStep(index, QStringLiteral(":RCV"));
-            if (takeReplyNow(kChannel)) advance();
-            else startWait(run.receiveTimeout[kChannel]);
+            if (takeReplyNow(kChannel)) {
+                cyclePaced_ = true;  // the reply came from the line
+                advance();
+            } else {
+                startWait(run.receiveTimeout[kChannel]);
+            }
         } else if (takeReplyNow(kChannel) || run.waitRemaining < kOneMs || run.endRequested) {
             advance();
         }
@@ -182,17 +187,17 @@ void Engine::startCycle() {
     run.evaluatedCount = 0;
     run.stepPhase = 0;
     ++run.stepIndex;
-    run.loopStart = run.stepIndex;
+    run.loopStart = static_cast<int16_t>(run.stepIndex);
+    cyclePaced_ = false;
     for (int i = 0; i <= kTimeStampItem; ++i) tables.dataItems[i].valueText.clear();
     const QDateTime now = timer.localNow();
     log.alarmLogLine(loglines::acquisitionStarted(now));
     log.rsLogLine(loglines::cycleMarker(now));
 }
 
-void Engine::closeCycle(int16_t index) {
+void Engine::closeCycle(int index) {
     if (run.lastExecutedCode != OpEEE) {
         showStep(index, QStringLiteral(":EEE"));
-        processEvents();
         run.stepPhase = 0;
         evaluatePending();
         csv.writeCsvRow(settings, tables, run.valueCount);
@@ -217,6 +222,7 @@ void Engine::closeCycle(int16_t index) {
     if (timer.timerNowMs() >= run.nextCycleMs) {
         run.nextCycleMs = run.nextCycleMs + run.cycleInterval;
         run.stepIndex = run.loopStart;
+        cyclePaced_ = false;
         log.rsLogLine(loglines::cycleMarker(timer.localNow()));
     }
 }

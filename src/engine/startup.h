@@ -4,9 +4,9 @@
 #include <QString>
 #include <functional>
 
-#include "core/clock.h"
-#include "core/message_box.h"
-#include "core/run_state.h"
+#include "base/clock.h"
+#include "base/message_box.h"
+#include "base/run_state.h"
 
 namespace vel {
 

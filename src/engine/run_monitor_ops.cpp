@@ -1,5 +1,5 @@
 // What the run monitor does to a run: its timer tick, "次へ", and the stop.
-#include "core/engine.h"
+#include "engine/engine.h"
 #include "log/data_log.h"
 #include "mail/mail_check.h"
 #include "serial/reply_assembler.h"
@@ -13,50 +13,74 @@ void Engine::timerTick() {
     if (run.waitRemaining > 0) run.waitRemaining = run.waitRemaining - elapsed;
     previousTickMs_ = now;
     loopProg();
-    processEvents();
+}
+
+const ScriptCommand* Engine::currentCommand() const {
+    if (run.stepIndex < 0 || run.stepIndex >= static_cast<int>(tables.scriptTable.size())) return nullptr;
+    return &tables.scriptTable[static_cast<size_t>(run.stepIndex)];
 }
 
 bool Engine::waitingForNextCycle() const {
-    return run.cycleInterval > 0 && run.lastExecutedCode == OpEEE && run.stepIndex >= 0 &&
-           run.stepIndex < static_cast<int>(tables.scriptTable.size()) &&
-           tables.scriptTable[run.stepIndex].code == OpEEE;
+    const ScriptCommand* command = currentCommand();
+    return run.lastExecutedCode == OpEEE && command && command->code == OpEEE;
 }
 
 Fixed4 Engine::nextDeadlineMs() const {
     if (!run.running || run.paused) return Fixed4{};
     if (run.stepPhase == 1 && run.waitRemaining > 0) return previousTickMs_ + run.waitRemaining;
-    // Without an interval the next cycle is always due: the usual tick paces
-    // it, or a script of SSS and EEE alone would keep the processor busy.
-    return waitingForNextCycle() ? run.nextCycleMs : Fixed4{};
+    return waitingForNextCycle() && run.cycleInterval > 0 ? run.nextCycleMs : Fixed4{};
 }
 
 bool Engine::replyWaitingForLoop() const {
     if (!run.running || run.paused) return false;
     if (!replyBuffered(run, 0)) return false;
-    const bool onReceive = run.stepIndex >= 0 && run.stepIndex < static_cast<int>(tables.scriptTable.size()) &&
-                           tables.scriptTable[run.stepIndex].code == OpRCV;
+    const ScriptCommand* command = currentCommand();
+    const bool onReceive = command && command->code == OpRCV;
     // A wait for time (WTM, BRK, SND's send time-out, the cycle grid) is
     // kept; a receive wait ends as soon as the reply is there.
     if (run.stepPhase == 1 && run.waitRemaining > 0 && !onReceive) return false;
     return !(waitingForNextCycle() && timer.timerNowMs() < run.nextCycleMs);
 }
 
+TickPlan Engine::nextTick() const {
+    using When = TickPlan::When;
+    if (!run.running || run.paused) return {When::Idle, {}};
+    if (stopAfterStep_ || replyWaitingForLoop()) return {When::Now, {}};
+    TickPlan plan{When::Now, {}};
+    const ScriptCommand* command = currentCommand();
+    if (run.stepPhase == 1 && run.waitRemaining > 0) {
+        // SND waits for its bytes to leave; once they have, the wait is over.
+        const bool sent = command && command->code == OpSND && platform.port.outputCount() == 0;
+        if (!sent) plan = {When::At, previousTickMs_ + run.waitRemaining};
+    } else if (waitingForNextCycle()) {
+        if (run.cycleInterval > 0) {
+            if (timer.timerNowMs() < run.nextCycleMs) plan = {When::At, run.nextCycleMs};
+        } else if (!cyclePaced_) {
+            // Without an interval the next cycle is always due; a cycle that
+            // waited for nothing is paced by the usual tick instead of a busy loop.
+            plan = {When::Paced, {}};
+        }
+    }
+    // The acquisition-time limit ends a run also while it waits.
+    if (settings.acquisitionLimitMs > 0 && !run.endRequested && plan.when != When::Now) {
+        const Fixed4 limit = run.runStartMs + settings.acquisitionLimitMs + Fixed4::fromRaw(1);
+        if (plan.when != When::At || limit < plan.atMs) plan = {When::At, limit};
+    }
+    return plan;
+}
+
 int Engine::nextTickIntervalMs(int tickMs) const {
-    // An instrument that sends faster than one reply per few ticks would
-    // fill the receive buffer until replies are dropped; while a complete
-    // reply waits, the loop goes on at once (window events still run
-    // between its steps).
-    if (replyWaitingForLoop()) return 0;
-    const Fixed4 deadline = nextDeadlineMs();
-    if (deadline.raw == 0) return tickMs;
-    const Fixed4 left = deadline - timer.timerNowMs();
-    const int64_t ms = left.raw <= 0 ? 0 : (left.raw + Fixed4::kScale - 1) / Fixed4::kScale;
+    const TickPlan plan = nextTick();
+    if (plan.when == TickPlan::When::Now) return 0;
+    if (plan.when != TickPlan::When::At) return tickMs;
+    const int64_t ms = wholeMsUntil(plan.atMs, timer.timerNowMs());
     return ms < tickMs ? static_cast<int>(ms) : tickMs;
 }
 
 void Engine::receiveEvent(const CommEvent& event) {
     ReceiveContext ctx{run, monitor, platform.port, timer, lineReport};
     handleCommEvent(ctx, 0, event);
+    if (afterReceiveEvent) afterReceiveEvent();
 }
 
 bool Engine::takeReplyNow(int channel) {
@@ -80,7 +104,12 @@ void Engine::continueAfterPause() {
 }
 
 void Engine::requestStop() {
-    if (platform.messages.ask(QStringLiteral("データ取得を終了しますか？"))) forceEnd();
+    if (!run.running) return;
+    if (!platform.messages.ask(QStringLiteral("データ取得を終了しますか？"))) return;
+    // A step is never cut in half: a stop confirmed while one runs (its
+    // message box open) is carried out when the step is done.
+    if (inLoop_) stopAfterStep_ = true;
+    else forceEnd();
 }
 
 void Engine::forceEnd() {

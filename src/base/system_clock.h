@@ -3,7 +3,7 @@
 // local wall clock.
 #include <chrono>
 
-#include "core/clock.h"
+#include "base/clock.h"
 
 namespace vel {
 

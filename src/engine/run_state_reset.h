@@ -1,6 +1,6 @@
 #pragma once
 // Putting the run state back to its start-of-run values before each run.
-#include "core/run_state.h"
+#include "base/run_state.h"
 #include "script/script_tables.h"
 
 namespace vel {

@@ -2,9 +2,9 @@
 // start-up steps that come before the main window.
 #include <QFileInfo>
 
-#include "core/engine.h"
-#include "core/run_state_reset.h"
-#include "core/startup.h"
+#include "engine/engine.h"
+#include "engine/run_state_reset.h"
+#include "engine/startup.h"
 #include "log/log_rotation.h"
 #include "mail/mail_settings.h"
 #include "script/script_loader.h"

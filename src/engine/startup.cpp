@@ -1,4 +1,4 @@
-#include "core/startup.h"
+#include "engine/startup.h"
 
 namespace vel {
 

@@ -6,10 +6,10 @@
 #include <QString>
 #include <functional>
 
-#include "core/clock.h"
-#include "core/message_box.h"
-#include "core/program_folder.h"
-#include "core/run_state.h"
+#include "base/clock.h"
+#include "base/message_box.h"
+#include "base/program_folder.h"
+#include "base/run_state.h"
 #include "log/logs.h"
 #include "mail/mail_check.h"
 #include "mail/mail_settings.h"
@@ -17,7 +17,7 @@
 #include "mail/mailer.h"
 #include "measure/alarm_pending.h"
 #include "measure/measure_context.h"
-#include "measure/run_monitor_model.h"
+#include "monitor/run_monitor_model.h"
 #include "output/csv_writer.h"
 #include "output/workbook_connection.h"
 #include "output/workbook_cursor.h"
@@ -72,6 +72,25 @@ private:
     LineHooks& hooks_;
 };
 
+// When the loop wants its next tick.
+struct TickPlan {
+    enum class When {
+        Now,    // the next command can run at once
+        At,     // at atMs on the clock (end of a wait, the next cycle, the acquisition-time limit)
+        Paced,  // after the usual tick: a cycle without any wait in it must not keep the processor busy
+        Idle,   // nothing is due until the user or the line does something (paused, run over)
+    };
+    When when = When::Idle;
+    Fixed4 atMs{};
+};
+
+// Whole milliseconds from `now` to `at`, rounded up (0 when `at` has passed):
+// a timer set to it never fires before the deadline.
+inline int64_t wholeMsUntil(Fixed4 at, Fixed4 now) {
+    const Fixed4 left = at - now;
+    return left.raw <= 0 ? 0 : (left.raw + Fixed4::kScale - 1) / Fixed4::kScale;
+}
+
 class Engine {
 public:
     explicit Engine(EnginePlatform platform);
@@ -88,14 +107,17 @@ public:
     // (the reason has been shown).
     bool startRun();
 
-    // One tick of the run monitor's timer: counts the wait down by the time
-    // measured since the previous tick, then runs one step of the loop.
+    // One tick of the run: counts the wait down by the time measured since
+    // the previous tick, then runs one step of the loop. The run driver
+    // (engine/run_driver.h) calls it; a stop asked for during the step is
+    // carried out after it.
     void timerTick();
     // One step of the script (one command, or one more look at a waiting one).
     void loopProg();
     // "次へ" after a PAU.
     void continueAfterPause();
-    // "終了" on the run monitor: asks, and stops the run on Yes.
+    // "終了" on the run monitor: asks, and stops the run on Yes (after the
+    // step in progress, when asked from inside one).
     void requestStop();
     // The forced end: port and CSV closed, data log written.
     void forceEnd();
@@ -104,10 +126,14 @@ public:
     // the window's timer may fire then instead of waiting a whole interval.
     // Invalid (raw 0) while nothing is waiting.
     Fixed4 nextDeadlineMs() const;
-    // How long the window's timer should wait before the next tick: the
-    // usual tickMs, or less when a wait ends or a cycle is due sooner, or 0
-    // while a complete reply waits in the receive buffer for the loop.
+    // When the next tick is due (see TickPlan).
+    TickPlan nextTick() const;
+    // The plan as a timer interval that looks at least every tickMs: 0 for a
+    // tick at once, the time to a deadline, or tickMs.
     int nextTickIntervalMs(int tickMs) const;
+    // Called after every communication event, once the engine has handled
+    // it (the run driver reschedules its tick there).
+    std::function<void()> afterReceiveEvent;
 
     // A communication event of channel 0.
     void receiveEvent(const CommEvent& event);
@@ -134,13 +160,13 @@ public:
     MainWindowHooks hooks;
 
 private:
-    void executeCommand(const ScriptCommand& command, int16_t index);
+    void executeCommand(const ScriptCommand& command, int index);
     void evaluatePending();
     void startCycle();
-    void closeCycle(int16_t index);
+    void closeCycle(int index);
     void sendText(const QString& text);
     void endOfRun();
-    void showStep(int16_t index, const QString& suffix);
+    void showStep(int index, const QString& suffix);
     void processEvents();
     bool portOpen();
     bool startChecksPass();
@@ -148,10 +174,13 @@ private:
     bool takeReplyNow(int channel);
     bool waitingForNextCycle() const;
     bool replyWaitingForLoop() const;
+    const ScriptCommand* currentCommand() const;
     MeasureContext measureContext();
     MailContext mailContext();
 
     bool inLoop_ = false;
+    bool stopAfterStep_ = false;  // "終了" was confirmed while a step ran
+    bool cyclePaced_ = false;     // the cycle so far waited for the line or for time
     Fixed4 previousTickMs_{};
 };
 

@@ -6,7 +6,7 @@
 #include <QDateTime>
 #include <cstdint>
 
-#include "core/fixed4.h"
+#include "base/fixed4.h"
 
 namespace vel {
 

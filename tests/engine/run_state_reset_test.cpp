@@ -1,4 +1,4 @@
-#include "core/run_state_reset.h"
+#include "engine/run_state_reset.h"
 
 #include <gtest/gtest.h>
 

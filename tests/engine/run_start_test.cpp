@@ -171,7 +171,7 @@ TEST(RunMonitorStop, ABufferedReplyBringsTheNextTickAtOnceUnlessATimedWaitHoldsT
     }
 }
 
-TEST(RunMonitorStop, BufferedRepliesAreWorkedOffTickAfterTickAndThenTheUsualTickReturns) {
+TEST(RunMonitorStop, BufferedRepliesAreWorkedOffTickAfterTickUntilTheLoopWaitsForTheLine) {
     EngineRig rig;
     rig.useScript({"ECD:%0D", "RTM:1", "ITM:0", "SSS", "RCV", "EEE"});
     rig.engine.settings.csvOn = true;
@@ -184,7 +184,7 @@ TEST(RunMonitorStop, BufferedRepliesAreWorkedOffTickAfterTickAndThenTheUsualTick
         rig.tick(0);  // the timer fires at once: no time passes
         ++ticks;
     }
-    EXPECT_EQ(ticks, 7) << "three steps a reply, the last cycle closed by the usual tick";
+    EXPECT_EQ(ticks, 10) << "three steps a reply; the last cycle is closed at once too, then RCV waits for the line";
     EXPECT_EQ(rig.engine.run.receiveBuffer[0], QStringLiteral("4"));
     rig.runFor(20);
     EXPECT_EQ(rig.engine.monitor.recordCount(), 3);

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "core/fixed4.h"
+#include "base/fixed4.h"
 
 namespace vel {
 
@@ -25,7 +25,7 @@ struct RunState {
     bool running = false;
     bool paused = false;
     bool endRequested = false;
-    int16_t stepIndex = 0;
+    int32_t stepIndex = 0;       // wide enough to pass the last of 32,767 commands
     int16_t stepPhase = 0;       // 0 = not started, 1 = started and waiting
     int16_t loopStart = -1;      // index after the last SSS; -1 = none yet
     int16_t lastExecutedCode = 0;  // not reset between runs

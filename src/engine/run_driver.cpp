@@ -1,0 +1,79 @@
+#include "engine/run_driver.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace vel {
+
+RunDriver::RunDriver(Engine& engine, QObject* parent) : QObject(parent), engine_(engine) {
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, [this] { tick(); });
+    // Data from the line may end a receive wait: look again at once.
+    engine_.afterReceiveEvent = [this] { schedule(); };
+}
+
+RunDriver::~RunDriver() { engine_.afterReceiveEvent = nullptr; }
+
+void RunDriver::start() {
+    overReported_ = false;
+    timer_.start(0);
+}
+
+void RunDriver::continueAfterPause() {
+    engine_.continueAfterPause();
+    settle();
+}
+
+void RunDriver::requestStop() {
+    engine_.requestStop();
+    settle();
+}
+
+void RunDriver::stopNow() {
+    if (engine_.running()) engine_.forceEnd();
+    settle();
+}
+
+void RunDriver::tick() {
+    ++ticks_;
+    engine_.timerTick();
+    settle();
+}
+
+// After anything that may have changed the run: views, the end, the next tick.
+void RunDriver::settle() {
+    if (afterTick) afterTick();
+    if (!engine_.running()) {
+        timer_.stop();
+        if (!overReported_ && engine_.runOver()) {
+            overReported_ = true;
+            if (runOver) runOver();
+        }
+        return;
+    }
+    schedule();
+}
+
+void RunDriver::schedule() {
+    if (!engine_.running()) return;
+    const TickPlan plan = engine_.nextTick();
+    switch (plan.when) {
+    case TickPlan::When::Now:
+        timer_.start(0);
+        break;
+    case TickPlan::When::At: {
+        const int64_t ms = wholeMsUntil(plan.atMs, engine_.timer.timerNowMs());
+        timer_.start(static_cast<int>(std::min<int64_t>(ms, std::numeric_limits<int>::max())));
+        break;
+    }
+    case TickPlan::When::Paced:
+        timer_.start(kUsualTickMs);
+        break;
+    case TickPlan::When::Idle:
+        timer_.stop();
+        break;
+    }
+}
+
+}  // namespace vel
