@@ -7,11 +7,22 @@
 namespace vel {
 namespace {
 
+// Values as the serial panel's lists name them, so that the user finds them there.
+QString parityName(char letter) {
+    switch (letter) {
+    case 'e': return QStringLiteral("Even");
+    case 'o': return QStringLiteral("Odd");
+    case 'm': return QStringLiteral("Mark");
+    case 's': return QStringLiteral("Space");
+    default: return QStringLiteral("None");
+    }
+}
+
 QString handshakingName(int16_t mode) {
     switch (mode) {
-    case 0: return QStringLiteral("なし");
-    case 1: return QStringLiteral("XON/XOFF");
-    default: return QStringLiteral("RTS/CTS");  // 3 (both) runs as RTS/CTS
+    case 0: return QStringLiteral("None");
+    case 1: return QStringLiteral("Xon/Xoff");
+    default: return QStringLiteral("RTS");  // 3 (both) runs as RTS/CTS
     }
 }
 
@@ -28,10 +39,10 @@ QString refusedSettingsLine(const QStringList& refused, const QString& settings,
     };
     const Named known[] = {
         {refused_key::kSpeed, u"通信速度", line ? QString::number(line->speed) : QString()},
-        {refused_key::kDataBits, u"データビット", line ? QString::number(line->dataBits) : QString()},
-        {refused_key::kParity, u"パリティ", line ? QString(QChar(line->parity)) : QString()},
-        {refused_key::kStopBits, u"ストップビット", line ? line->stopBits : QString()},
-        {refused_key::kHandshaking, u"フロー制御", handshakingName(handshaking)},
+        {refused_key::kDataBits, u"ﾃﾞｰﾀ ﾋﾞｯﾄ", line ? QString::number(line->dataBits) : QString()},
+        {refused_key::kParity, u"ﾊﾟﾘﾃｨ", line ? parityName(line->parity) : QString()},
+        {refused_key::kStopBits, u"ｽﾄｯﾌﾟ ﾋﾞｯﾄ", line ? line->stopBits : QString()},
+        {refused_key::kHandshaking, u"ﾌﾛｰ制御", handshakingName(handshaking)},
     };
     QStringList parts;
     for (const Named& n : known) {

@@ -17,18 +17,22 @@ TEST(RefusedSettings, NamesEachRefusedSettingWithTheRequestedValue) {
     };
     const Case cases[] = {
         {{}, "9600,e,8,1", 0, {}},
-        {{"parity"}, "9600,e,8,1", 0, "パリティ(e)"},
-        {{"parity"}, "9600,E,8,1", 0, "パリティ(e)"},  // as the port reports it
+        {{"parity"}, "9600,e,8,1", 0, "ﾊﾟﾘﾃｨ(Even)"},
+        {{"parity"}, "9600,O,8,1", 0, "ﾊﾟﾘﾃｨ(Odd)"},
+        {{"parity"}, "9600,m,8,1", 0, "ﾊﾟﾘﾃｨ(Mark)"},
+        {{"parity"}, "9600,s,8,1", 0, "ﾊﾟﾘﾃｨ(Space)"},
+        {{"parity"}, "9600,n,8,1", 0, "ﾊﾟﾘﾃｨ(None)"},
         // In the order the port applies them, whatever order the keys come in.
-        {{"parity", "data bits"}, "4800,e,7,1.5", 0, "データビット(7)、パリティ(e)"},
+        {{"parity", "data bits"}, "4800,e,7,1.5", 0, "ﾃﾞｰﾀ ﾋﾞｯﾄ(7)、ﾊﾟﾘﾃｨ(Even)"},
         {{"handshaking", "stop bits", "speed"}, "115200,n,8,1.5", 2,
-         "通信速度(115200)、ストップビット(1.5)、フロー制御(RTS/CTS)"},
-        {{"handshaking"}, "9600,n,8,1", 1, "フロー制御(XON/XOFF)"},
-        {{"handshaking"}, "9600,n,8,1", 0, "フロー制御(なし)"},
+         "通信速度(115200)、ｽﾄｯﾌﾟ ﾋﾞｯﾄ(1.5)、ﾌﾛｰ制御(RTS)"},
+        {{"handshaking"}, "9600,n,8,1", 3, "ﾌﾛｰ制御(RTS)"},
+        {{"handshaking"}, "9600,n,8,1", 1, "ﾌﾛｰ制御(Xon/Xoff)"},
+        {{"handshaking"}, "9600,n,8,1", 0, "ﾌﾛｰ制御(None)"},
         // A settings string the port cannot read: the names alone.
-        {{"speed", "parity"}, "x,y,z,w", 0, "通信速度、パリティ"},
+        {{"speed", "parity"}, "x,y,z,w", 0, "通信速度、ﾊﾟﾘﾃｨ"},
         // A key from a newer port is still reported rather than dropped.
-        {{"break", "parity"}, "9600,o,8,1", 0, "パリティ(o)、break"},
+        {{"break", "parity"}, "9600,o,8,1", 0, "ﾊﾟﾘﾃｨ(Odd)、break"},
     };
     for (const Case& c : cases) {
         const QString got = refusedSettingsLine(c.refused, c.settings, c.handshaking);
