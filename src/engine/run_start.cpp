@@ -8,6 +8,7 @@
 #include "log/log_rotation.h"
 #include "mail/mail_settings.h"
 #include "script/script_loader.h"
+#include "serial/refused_settings.h"
 #include "settings/channel0_port.h"
 
 namespace vel {
@@ -106,10 +107,13 @@ bool Engine::startRun() {
     return true;
 }
 
-// The run monitor as it opens: a fresh model, the lamp green, the first
-// tick at once (the loop does nothing until the run is set going).
+// The run monitor as it opens: a fresh model, the lamp green, the line
+// settings the open port refused on the error line (a line error later
+// replaces it), the first tick at once (the loop does nothing until the run
+// is set going).
 void Engine::openRunMonitor() {
     monitor.reset();
+    monitor.labelErrorMess = refusedSettingsLine(platform.port);
     previousTickMs_ = Fixed4{};
     if (hooks.showRunMonitor) hooks.showRunMonitor();
     timerTick();

@@ -73,8 +73,8 @@ void QtSerialPort::setHandshaking(int16_t mode) {
     // The driver offers one flow control at a time; both together means RTS/CTS.
     handshaking_ = mode == 3 ? 2 : mode;
     if (isOpen()) {
-        refused_.removeAll(QStringLiteral("handshaking"));
-        if (!applyFlowControl()) refused_ << QStringLiteral("handshaking");
+        refused_.removeAll(refused_key::kHandshaking);
+        if (!applyFlowControl()) refused_ << refused_key::kHandshaking;
     }
 }
 
@@ -114,6 +114,7 @@ void QtSerialPort::close() {
     watch_.stop();
     if (port_->isOpen()) port_->close();
     port_->clearError();
+    refused_.clear();  // what the next device refuses is found when it opens
     decoder_ = cp932::Decoder();
     closing_ = false;
 }
@@ -165,12 +166,11 @@ void QtSerialPort::applyLineSettings() {
         if (!ok) refused_ << what;
         port_->clearError();  // Qt's error state would otherwise colour the next call
     };
-    check(port_->setBaudRate(line_.speed), QStringLiteral("speed"));
-    check(port_->setDataBits(static_cast<QSerialPort::DataBits>(line_.dataBits)),
-          QStringLiteral("data bits"));
-    check(port_->setParity(qtParity(line_.parity)), QStringLiteral("parity"));
-    check(port_->setStopBits(qtStopBits(line_.stopBits)), QStringLiteral("stop bits"));
-    check(applyFlowControl(), QStringLiteral("handshaking"));
+    check(port_->setBaudRate(line_.speed), refused_key::kSpeed);
+    check(port_->setDataBits(static_cast<QSerialPort::DataBits>(line_.dataBits)), refused_key::kDataBits);
+    check(port_->setParity(qtParity(line_.parity)), refused_key::kParity);
+    check(port_->setStopBits(qtStopBits(line_.stopBits)), refused_key::kStopBits);
+    check(applyFlowControl(), refused_key::kHandshaking);
 }
 
 bool QtSerialPort::applyFlowControl() {

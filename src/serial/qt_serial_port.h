@@ -33,6 +33,8 @@ public:
     void setHandshaking(int16_t mode) override;
     int16_t handshaking() const override { return handshaking_; }
     QString deviceFor(int16_t number) const override;
+    // A pseudo-terminal refuses some parities and data bits, for example.
+    QStringList refusedSettings() const override { return refused_; }
 
     bool open() override;
     void close() override;
@@ -47,11 +49,6 @@ public:
     void setBreak(bool on) override;
 
     void setEventHandler(EventHandler handler) override { handler_ = std::move(handler); }
-
-    // Line settings the open device refused when they were last applied (a
-    // pseudo-terminal refuses some parities and data bits); the port stays
-    // open and usable with whatever the device kept.
-    QStringList refusedSettings() const { return refused_; }
 
 private:
     void applyLineSettings();

@@ -2,7 +2,9 @@
 // The serial line of one channel as the engine sees it. The program uses the
 // QSerialPort implementation (serial/qt_serial_port.h); tests use a fake.
 #include <QByteArray>
+#include <QLatin1String>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 
@@ -29,6 +31,15 @@ enum CommEventCode : int {
     CommErDcb = 1011,
 };
 
+// The keys refusedSettings() reports, one per line setting.
+namespace refused_key {
+inline constexpr QLatin1String kSpeed{"speed"};
+inline constexpr QLatin1String kDataBits{"data bits"};
+inline constexpr QLatin1String kParity{"parity"};
+inline constexpr QLatin1String kStopBits{"stop bits"};
+inline constexpr QLatin1String kHandshaking{"handshaking"};
+}  // namespace refused_key
+
 struct CommEvent {
     int code = CommEvReceive;
     QString data;  // the received text for CommEvReceive (already decoded from CP932)
@@ -52,6 +63,10 @@ public:
     virtual int16_t handshaking() const = 0;
     // The Linux device that Com N reaches, for display.
     virtual QString deviceFor(int16_t number) const = 0;
+    // The settings the open device refused when they were last applied, as
+    // refused_key keys; empty while the port is closed. The port stays open
+    // with whatever the device kept, so the user has to be told.
+    virtual QStringList refusedSettings() const = 0;
 
     // Opens the device; false (no exception, no message) when it cannot be opened.
     virtual bool open() = 0;

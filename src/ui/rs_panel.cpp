@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "serial/refused_settings.h"
 #include "ui/rs_choices.h"
 #include "ui/widgets.h"
 
@@ -39,6 +40,10 @@ RsPanel::RsPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), con
     cboStopBits = list(this, "cboStopBits");
     cboFlow = list(this, "cboFlow");
     labelPortDevice = label(this, QString(), "LabelPortDevice");
+    labelRefused = label(this, QString(), "LabelRefused");
+    // Names every refused setting: wraps within the rows below the device.
+    labelRefused->setWordWrap(true);
+    labelRefused->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     commandRsOk = button(this, "CommandRsOk", QStringLiteral("OK"));
     commandRsNg = button(this, "CommandRsNg", QStringLiteral("キャンセル"));
 
@@ -58,6 +63,7 @@ RsPanel::RsPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), con
         ++r;
     }
     grid->addWidget(labelPortDevice, 0, 2);
+    grid->addWidget(labelRefused, 1, 2, 5, 1);
     grid->setColumnStretch(2, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -77,6 +83,15 @@ void RsPanel::showDevice() {
     const int number = cboPort->currentIndex() + 1;
     const QString device = number >= 1 ? context_.port.deviceFor(static_cast<int16_t>(number)) : QString();
     labelPortDevice->setText(device.isEmpty() ? QString() : QStringLiteral("→ ") + device);
+}
+
+// What the port refused of the settings it runs with now; empty while closed.
+void RsPanel::showRefusal() { labelRefused->setText(refusedSettingsLine(context_.port)); }
+
+void RsPanel::showEvent(QShowEvent* event) {
+    // A run may have opened the port since the panel was last shown.
+    showRefusal();
+    QGroupBox::showEvent(event);
 }
 
 void RsPanel::loadPropertySettings() {
@@ -134,6 +149,8 @@ bool RsPanel::apply() {
         return false;
     }
     context_.port.setHandshaking(static_cast<int16_t>(cboFlow->currentIndex()));
+    showRefusal();
+    if (!labelRefused->text().isEmpty()) context_.messages.warning(labelRefused->text());
     return true;
 }
 

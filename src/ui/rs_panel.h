@@ -2,7 +2,7 @@
 // The serial panel FrameRs: port, speed, data bits, parity, stop bits and
 // flow control of channel 0, written straight into the port object on OK.
 // Beside the port list it shows which Linux device the chosen Com number
-// reaches.
+// reaches and, under it, the settings the open port refused.
 #include <QGroupBox>
 
 #include "ui/main_context.h"
@@ -23,6 +23,8 @@ public:
     // open port on the new number), settings string, handshaking. The first
     // refusal is shown with a warning and ends the action (a refused port
     // change restores the old number); false then, and the panel stays open.
+    // Settings the open device refuses are shown with a warning too, but the
+    // port keeps running with what it took, so the action ends normally.
     bool apply();
 
     QComboBox* cboPort;
@@ -32,11 +34,16 @@ public:
     QComboBox* cboStopBits;
     QComboBox* cboFlow;
     QLabel* labelPortDevice;
+    QLabel* labelRefused;
     QPushButton* commandRsOk;
     QPushButton* commandRsNg;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void showDevice();
+    void showRefusal();
     bool applyPortNumber();
 
     MainContext& context_;

@@ -72,6 +72,33 @@ TEST(CliRun, SigtermStopsTheRunAsTheStopButtonDoes) {
     EXPECT_FALSE(cp932::decode(run.read("Log/AlarmLog.log")).contains(QStringLiteral("データ取得終了")));
 }
 
+TEST(CliRun, LineSettingsThePtyRefusesArePrintedAndTheRunGoesOn) {
+    struct Case {
+        const char* settings;
+        QString refusedLine;  // empty: none printed
+    };
+    const QString lead = QStringLiteral("error: 通信ポートが次の通信条件を受け付けませんでした: ");
+    const Case cases[] = {
+        {"9600,n,8,1", {}},
+        {"9600,e,8,1", lead + QStringLiteral("ﾊﾟﾘﾃｨ(Even)")},  // a pseudo-terminal has no parity
+    };
+    for (const Case& c : cases) {
+        FaultRun run;
+        ASSERT_TRUE(run.prepare(kMeasureScript, 0.02, {QStringLiteral("lineSettings=") + c.settings}));
+        ASSERT_TRUE(run.startSim({}));
+        const CliResult r = run.cli(15000);
+        ASSERT_TRUE(r.finished) << c.settings << r.err.toStdString();
+        EXPECT_EQ(r.exitCode, 0) << c.settings;
+        const QStringList refused = linesStarting(r.out, lead);
+        if (c.refusedLine.isEmpty()) {
+            EXPECT_TRUE(refused.isEmpty()) << c.settings << r.out.toStdString();
+        } else {
+            EXPECT_EQ(refused, QStringList{c.refusedLine}) << r.out.toStdString();
+        }
+        EXPECT_GE(repliesWithValues(r), 1) << c.settings << r.out.toStdString();  // the run still reads
+    }
+}
+
 TEST(CliRun, ARunThatCannotStartExitsOne) {
     FaultRun run;
     ASSERT_TRUE(run.prepare(kMeasureScript, 0.05));  // no simulator: the port does not open

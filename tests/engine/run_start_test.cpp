@@ -88,6 +88,34 @@ TEST(RunStart, ASecondRunStartsFreshOnThePortTheFirstLeftOpen) {
     EXPECT_EQ(rig.engine.monitor.lampColour, kColourGreen);
 }
 
+TEST(RunStart, SettingsThePortRefusedAreOnTheErrorLineUntilALineErrorReplacesThem) {
+    struct Case {
+        const char* what;
+        QStringList refuses;
+        QString shown;
+    };
+    const Case cases[] = {
+        {"all taken", {}, QString()},
+        {"parity", {"parity"}, QStringLiteral("通信ポートが次の通信条件を受け付けませんでした: ﾊﾟﾘﾃｨ(Even)")},
+        {"data bits and flow control", {"handshaking", "data bits"},
+         QStringLiteral("通信ポートが次の通信条件を受け付けませんでした: ﾃﾞｰﾀ ﾋﾞｯﾄ(7)、ﾌﾛｰ制御(RTS)")},
+    };
+    for (const Case& c : cases) {
+        EngineRig rig;
+        ASSERT_TRUE(rig.port.setSettings("9600,e,7,1"));
+        rig.port.setHandshaking(2);
+        rig.port.refuses = c.refuses;
+        rig.useScript({"SND:A", "RCV", "SET", "EEE"});
+        ASSERT_TRUE(rig.start()) << c.what;
+        rig.runFor(30);
+        EXPECT_EQ(rig.engine.monitor.labelErrorMess, c.shown) << c.what;
+        EXPECT_TRUE(rig.box.shown.isEmpty()) << c.what;  // a line on the monitor, not a message box
+        rig.port.event(CommErFrame);
+        EXPECT_TRUE(rig.engine.monitor.labelErrorMess.endsWith(QStringLiteral("ﾌﾚｰﾐﾝｸﾞ ｴﾗｰが発生しました。")))
+            << c.what;
+    }
+}
+
 TEST(RunMonitorStop, AnsweringNoLeavesTheRunGoingAndYesEndsItWithTheDataLog) {
     EngineRig rig;
     rig.useScript({"SSS", "RCV", "SET", "EEE"});

@@ -162,6 +162,18 @@ TEST_F(QtSerialPortTest, OpensThroughTheLinkWithSettingsThePtyRefuses) {
     EXPECT_FALSE(port.isOpen());
 }
 
+TEST_F(QtSerialPortTest, RefusalsFollowTheSettingsOfTheOpenDeviceOnly) {
+    ASSERT_TRUE(port.setSettings("9600,e,8,1"));
+    EXPECT_TRUE(port.refusedSettings().isEmpty()) << "nothing is known before the open";
+    ASSERT_TRUE(port.open());
+    EXPECT_EQ(port.refusedSettings(), QStringList{"parity"});
+    ASSERT_TRUE(port.setSettings("9600,n,8,1"));
+    EXPECT_TRUE(port.refusedSettings().isEmpty()) << port.refusedSettings().join(",").toStdString();
+    ASSERT_TRUE(port.setSettings("9600,e,8,1"));
+    port.close();
+    EXPECT_TRUE(port.refusedSettings().isEmpty()) << "a closed port refuses nothing";
+}
+
 TEST_F(QtSerialPortTest, ReceivesJapaneseTextSplitInsideACharacter) {
     ASSERT_TRUE(port.open());
     port.prepare();

@@ -3,6 +3,7 @@
 // lets a test deliver communication events as the line would.
 #include <QByteArrayList>
 #include <QString>
+#include <QStringList>
 
 #include "serial/serial_port.h"
 
@@ -21,6 +22,7 @@ public:
     void setHandshaking(int16_t mode) override { handshaking_ = mode == 3 ? 2 : mode; }
     int16_t handshaking() const override { return handshaking_; }
     QString deviceFor(int16_t number) const override { return "/dev/ttyS" + QString::number(number - 1); }
+    QStringList refusedSettings() const override { return open_ ? refuses : QStringList(); }
 
     bool open() override {
         ++opens;
@@ -65,6 +67,7 @@ public:
     // How the line behaves.
     bool canOpen = true;
     int pendingOutput = 0;  // bytes not yet transmitted
+    QStringList refuses;    // refused_key keys the device refuses while open
 
 private:
     int16_t portNumber_ = 1;

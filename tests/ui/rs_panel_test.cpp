@@ -1,5 +1,6 @@
 // The serial panel: how a port's settings select the list entries, what OK
-// writes into the port, and what a refused port change leaves behind.
+// writes into the port, what a refused port change leaves behind, and how
+// settings the open device refused are shown.
 #include <QComboBox>
 #include <QLabel>
 
@@ -108,6 +109,44 @@ TEST(RsPanel, PortChangeOnAnOpenPortReopensOnTheNewNumber) {
     EXPECT_EQ(rig.port.portNumber(), 4);
     EXPECT_TRUE(rig.port.isOpen());
     EXPECT_EQ(rig.port.closes, 1);
+}
+
+TEST(RsPanel, SettingsTheOpenPortRefusesAreShownOnOkAndUnderTheDevice) {
+    const QString line = QStringLiteral("通信ポートが次の通信条件を受け付けませんでした: ﾃﾞｰﾀ ﾋﾞｯﾄ(7)、ﾊﾟﾘﾃｨ(Even)");
+    struct Case {
+        const char* what;
+        bool open;
+        QStringList refuses;
+        QString shown;  // warning on OK and the line under the device; empty: neither
+    };
+    const Case cases[] = {
+        {"open, all taken", true, {}, {}},
+        {"open, two refused", true, {"parity", "data bits"}, line},
+        {"closed: nothing is known yet", false, {"parity", "data bits"}, {}},
+    };
+    for (const Case& c : cases) {
+        RsRig rig;
+        rig.load();
+        if (c.open) {
+            ASSERT_TRUE(rig.port.open());
+        }
+        rig.port.refuses = c.refuses;
+        rig.window->openRsPanel();
+        rig.choose("Com1", "9600", "Even", "7", "1", "None");
+        rig.window->commandRsOk();
+        EXPECT_EQ(rig.port.settings(), "9600,E,7,1") << c.what;  // written whatever the device takes
+        EXPECT_EQ(rig.box.shown, c.shown.isEmpty() ? QStringList{} : QStringList{c.shown}) << c.what;
+        EXPECT_TRUE(rig.find<QWidget>("FrameMain")->isVisible()) << c.what;
+
+        QLabel* refused = rig.find<QLabel>("LabelRefused");
+        rig.window->openRsPanel();  // the line stays under the device while the port runs so
+        EXPECT_EQ(refused->text(), c.shown) << c.what;
+        EXPECT_EQ(rig.find<QLabel>("LabelPortDevice")->text(), "→ /dev/ttyS0") << c.what;
+        rig.window->commandRsNg();
+        rig.port.close();  // e.g. at the end of a run
+        rig.window->openRsPanel();
+        EXPECT_TRUE(refused->text().isEmpty()) << c.what;
+    }
 }
 
 }  // namespace
