@@ -274,29 +274,5 @@ TEST_F(WorkbookWriterTest, DestructionLetsTheHeldCallEndAndWritesNothingMore) {
     EXPECT_TRUE(reports.failures.empty()) << "no report reaches an owner that is gone";
 }
 
-TEST(CellWrite, ATimeStampIsADateTimeCellOnlyWhenItReads) {
-    struct Case {
-        const char* stamp;
-        CellWrite::Kind kind;
-    };
-    const Case cases[] = {
-        {"2024/05/01 12:00:00", CellWrite::Kind::DateTime},
-        {"24/05/01 12:00:00", CellWrite::Kind::DateTime},
-        {"12:00:00", CellWrite::Kind::DateTime},
-        {"2024/13/01 12:00:00", CellWrite::Kind::Text},
-        {"", CellWrite::Kind::Text},
-        {"later", CellWrite::Kind::Text},
-    };
-    for (const Case& c : cases) {
-        const CellWrite w = CellWrite::timeStampCell(2, 3, c.stamp);
-        EXPECT_EQ(w.kind, c.kind) << c.stamp;
-        EXPECT_EQ(w.row, 2);
-        EXPECT_EQ(w.column, 3);
-        if (c.kind == CellWrite::Kind::Text) {
-            EXPECT_EQ(w.text, c.stamp);
-        }
-    }
-}
-
 }  // namespace
 }  // namespace vel
