@@ -21,6 +21,8 @@ TEST(LogLines, ExactTexts) {
         {loglines::alarmRaised(now, 3, "Temp", "105.2"), QStringLiteral("2024/05/01 09:05:07, アラーム発生,[003],Temp=, 105.2")},
         {loglines::alarmCleared(now, 1234, QStringLiteral("温度"), ""), QStringLiteral("2024/05/01 09:05:07, アラーム復帰,[1234],温度=, ")},
         {loglines::workbookUnreachable(now), QStringLiteral("2024/05/01 09:05:07 エクセルにアクセスできません")},
+        {loglines::workbookRecordsSkipped(now, 12),
+         QStringLiteral("2024/05/01 09:05:07 エクセルへの書き込みが間に合わないため、古いデータ12件を書き込まずに飛ばしました")},
         {loglines::normalMailRefused(now, "550 no"), QStringLiteral("2024/05/01 09:05:07, 通常メールパラメータエラー：550 no")},
         {loglines::alarmMailRefused(now, "x"), QStringLiteral("2024/05/01 09:05:07, アラームメールパラメータエラー：x")},
     };

@@ -23,6 +23,8 @@
 #include "output/sheet_values.h"
 #include "output/workbook_connection.h"
 #include "output/workbook_cursor.h"
+#include "output/workbook_writer.h"
+#include "serial/event_spin.h"
 #include "support/qstring_printer.h"
 #include "support/recording_message_box.h"
 #include "support/temp_folder.h"
@@ -393,6 +395,71 @@ TEST_F(LiveWorkbook, AReleasedInstanceKeepsRunningAndANewOneTakesAnotherProfile)
     EXPECT_NE(office->pipeName(), first);
     EXPECT_FALSE(officeProcesses(first).isEmpty());
     EXPECT_EQ(cell(1, 1).kind, OfficeCell::Kind::Empty);
+}
+
+// The office called from the writer's worker thread: every posted cell
+// lands, in its kind and colour, and the cursor ends below the last record.
+TEST_F(LiveWorkbook, CellsPostedThroughTheWriterLandInTheWorkbook) {
+    test::ensureCoreApplication();
+    WorkbookConnection conn{office.get(), false};
+    ASSERT_EQ(open(conn), WorkbookOpenResult::Opened);
+    const QDateTime start(QDate(2024, 5, 1), QTime(12, 0, 0));
+    constexpr int32_t kRecords = 100;
+    std::vector<WorkbookWriteFailure> failures;
+    {
+        WorkbookWriter writer(office.get());
+        writer.setOnFailure([&](WorkbookWriteFailure f) { failures.push_back(f); });
+        for (int32_t row = 1; row <= kRecords; ++row) {
+            writer.post({CellWrite::textCell(row, 1, QString::number(row)),
+                         CellWrite::dateTimeCell(row, 2, start.addSecs(row)),
+                         CellWrite::textCell(row, 3, row % 10 == 0 ? "E-ERR" : QString::number(row * 0.5)),
+                         CellWrite::fontColour(row, 3, kAlarmFontColourIndex), CellWrite::selectCell(row + 1, 1)});
+        }
+        ASSERT_TRUE(writer.finish(std::chrono::seconds(60)));
+    }
+    EXPECT_TRUE(failures.empty());
+    // Between runs the owner's thread calls the office again.
+    EXPECT_EQ(office->activeCellAddress(), QString("$A$%1").arg(kRecords + 1));
+    for (int32_t row = 1; row <= kRecords; ++row) {
+        const OfficeCell number = cell(row, 1);
+        EXPECT_EQ(number.kind, OfficeCell::Kind::Number) << row;
+        EXPECT_EQ(number.number, row);
+        const OfficeCell stamp = cell(row, 2);
+        EXPECT_EQ(stamp.kind, OfficeCell::Kind::Number) << row;
+        EXPECT_NEAR(stamp.number, dateTimeSerial(start.addSecs(row)), 1e-9) << row;
+        const OfficeCell value = cell(row, 3);
+        EXPECT_EQ(value.text, row % 10 == 0 ? QString("E-ERR") : QString::number(row * 0.5)) << row;
+        EXPECT_EQ(value.fontColour, 0xFF0000) << row;
+    }
+}
+
+// The office dies while the run keeps posting: the writer reports one
+// failure within moments, never waits on the dead office, and stops.
+TEST_F(LiveWorkbook, AKilledOfficeStopsTheWriterWithOneFailure) {
+    test::ensureCoreApplication();
+    WorkbookConnection conn{office.get(), false};
+    ASSERT_EQ(open(conn), WorkbookOpenResult::Opened);
+    std::vector<WorkbookWriteFailure> failures;
+    WorkbookWriter writer(office.get());
+    writer.setOnFailure([&](WorkbookWriteFailure f) { failures.push_back(f); });
+    QElapsedTimer afterKill;
+    int32_t row = 1;
+    for (; row <= 400 && failures.empty(); ++row) {
+        if (row == 50) {
+            signalOffice(pipes.last(), SIGKILL);
+            afterKill.start();
+        }
+        if (!writer.post({CellWrite::textCell(row, 1, QString::number(row)), CellWrite::selectCell(row + 1, 1)}))
+            break;
+        test::spinUntil([] { return false; }, 2);
+    }
+    ASSERT_TRUE(afterKill.isValid()) << "the writer failed before the office was killed";
+    EXPECT_TRUE(test::spinUntil([&] { return !failures.empty(); }, 10000));
+    EXPECT_LT(afterKill.elapsed(), 10000);
+    EXPECT_TRUE(writer.finish(std::chrono::seconds(5)));
+    EXPECT_EQ(failures.size(), 1u);
+    EXPECT_TRUE(writer.stopped());
+    EXPECT_FALSE(writer.post({CellWrite::textCell(row, 1, "late")}));
 }
 
 TEST(OfficeStart, AnOfficeThatCannotStartFailsAtOnce) {

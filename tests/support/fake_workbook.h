@@ -2,9 +2,17 @@
 // A spreadsheet that lives in memory: records every call, keeps the cells of
 // one sheet and the active cell, and fails the operations a test names (or
 // every call from the n-th one on, as when the user closes the application).
+//
+// A worker thread may make the calls while the test thread waits: the call
+// record is kept under a lock, and a closed gate holds every call at its
+// start until the test opens it again. The test reads the other fields only
+// once the worker is done.
 #include <QSet>
 #include <QStringList>
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <utility>
 
 #include "output/workbook.h"
@@ -34,6 +42,29 @@ public:
 
     QSet<QString> failing;  // operation names, e.g. "setCellText"
     int failFromCall = -1;  // calls with this 0-based number and later fail; -1 = never
+
+    // Holds the calls made from now on at their start (already recorded).
+    void closeGate() {
+        std::lock_guard lock(mutex_);
+        gateClosed_ = true;
+    }
+    void openGate() {
+        {
+            std::lock_guard lock(mutex_);
+            gateClosed_ = false;
+        }
+        gate_.notify_all();
+    }
+    // Waits until a call is held at the closed gate.
+    bool waitUntilHeld(std::chrono::milliseconds limit) {
+        std::unique_lock lock(mutex_);
+        return gate_.wait_for(lock, limit, [this] { return held_ > 0; });
+    }
+    // The calls so far, while another thread may still be calling.
+    QStringList callsSoFar() const {
+        std::lock_guard lock(mutex_);
+        return calls;
+    }
 
     QString text(int32_t row, int32_t column) const {
         const auto it = cells.find({row, column});
@@ -132,17 +163,31 @@ public:
         return true;
     }
     void release() override {
+        std::lock_guard lock(mutex_);
         calls.append("release");
         ++releases;
     }
 
 private:
-    // Records the call; false when it is to fail.
+    // Records the call and holds it while the gate is closed; false when it
+    // is to fail.
     bool step(const QString& name, const QString& detail = {}) {
+        std::unique_lock lock(mutex_);
         const bool fails = failing.contains(name) || (failFromCall >= 0 && calls.size() >= failFromCall);
         calls.append(detail.isEmpty() ? name : name + " " + detail);
+        if (gateClosed_) {
+            ++held_;
+            gate_.notify_all();
+            gate_.wait(lock, [this] { return !gateClosed_; });
+            --held_;
+        }
         return !fails;
     }
+
+    mutable std::mutex mutex_;
+    std::condition_variable gate_;
+    bool gateClosed_ = false;
+    int held_ = 0;
 };
 
 }  // namespace vel::test

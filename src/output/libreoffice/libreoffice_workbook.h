@@ -8,8 +8,11 @@
 //
 // Every operation catches every UNO exception and reports failure; each call
 // is bounded in time by a watchdog that cuts the connection when the office
-// stops answering, so nothing hangs the caller. All calls are made on the
-// caller's thread.
+// stops answering, so nothing hangs the caller. Each call is made on the
+// caller's thread. The object is tied to no thread: it may be created on one
+// thread and called from another (the workbook writer's worker), as long as
+// one thread at a time calls it, because the kept view of the active
+// document is not guarded.
 //
 // Beyond the workbook operations the class can create an empty workbook file
 // and read a cell back: tests and the benchmark use them.
