@@ -24,7 +24,7 @@
 #include "output/workbook_connection.h"
 #include "output/workbook_cursor.h"
 #include "output/workbook_writer.h"
-#include "serial/event_spin.h"
+#include "support/event_spin.h"
 #include "support/qstring_printer.h"
 #include "support/recording_message_box.h"
 #include "support/temp_folder.h"

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "serial/event_spin.h"
+#include "support/event_spin.h"
 #include "support/fake_workbook.h"
 #include "support/qstring_printer.h"
 
