@@ -12,6 +12,7 @@
 #include "core/run_state.h"
 #include "log/logs.h"
 #include "mail/mail_check.h"
+#include "mail/mail_sender.h"
 #include "mail/mail_settings.h"
 #include "mail/mail_state.h"
 #include "mail/mailer.h"
@@ -151,6 +152,7 @@ private:
     MeasureContext measureContext();
     MailContext mailContext();
 
+    DirectMailSender mailSender_{platform.mailer};  // every mail sent at once, on the run's thread
     bool inLoop_ = false;
     Fixed4 previousTickMs_{};
 };

@@ -83,8 +83,9 @@ protected:
     MailState state;
     MailRecords records;
     test::FakeMailer mailer;
+    DirectMailSender sender{mailer};
     RecordingLog log;
-    MailContext ctx{settings, run, tables, monitor, pending, state, records, timer, mailer, log, folder};
+    MailContext ctx{settings, run, tables, monitor, pending, state, records, timer, sender, log, folder};
 };
 
 TEST_F(MailCheckTest, NormalMailKeepsItsGridFromTheRunStart) {
