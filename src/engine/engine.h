@@ -12,6 +12,7 @@
 #include "base/run_state.h"
 #include "log/logs.h"
 #include "mail/mail_check.h"
+#include "mail/mail_sender.h"
 #include "mail/mail_settings.h"
 #include "mail/mail_state.h"
 #include "mail/mailer.h"
@@ -178,6 +179,7 @@ private:
     MeasureContext measureContext();
     MailContext mailContext();
 
+    DirectMailSender mailSender_{platform.mailer};  // every mail sent at once, on the run's thread
     bool inLoop_ = false;
     bool stopAfterStep_ = false;  // "終了" was confirmed while a step ran
     bool cyclePaced_ = false;     // the cycle so far waited for the line or for time

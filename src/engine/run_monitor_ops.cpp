@@ -94,7 +94,7 @@ MeasureContext Engine::measureContext() {
 
 MailContext Engine::mailContext() {
     return MailContext{settings, run, tables, monitor, pending, mailState, mailRecords,
-                       timer, platform.mailer, log, platform.folder};
+                       timer, mailSender_, log, platform.folder};
 }
 
 void Engine::continueAfterPause() {

@@ -4,15 +4,27 @@
 #include "mail/mail_compose.h"
 #include "text/vb.h"
 
+#include <functional>
+#include <utility>
+
 namespace vel {
 namespace {
 
-// Frames the lines, sends the record and returns the library's result.
-QString send(MailContext& ctx, MailSettings& r, const QString& lines, QString subject) {
+// Frames the lines and hands the record to the sender; `done` gets the
+// library's result.
+void send(MailContext& ctx, MailSettings& r, const QString& lines, QString subject,
+          std::function<void(const QString&)> done) {
     r.body = r.bodyHead + lines + r.bodyTail;
-    QString logFile = ctx.folder.logFile(QStringLiteral("MailLog.log"));
-    QString last;
-    return ctx.mailer.SendMailEx(logFile, r.server, r.recipients, r.sender, subject, r.body, last);
+    ctx.sender.send(MailJob{ctx.folder.logFile(QStringLiteral("MailLog.log")), r.server, r.recipients, r.sender,
+                            std::move(subject), r.body, std::move(done)});
+}
+
+// Writes a refusal to the alarm log with the time at which it arrived.
+std::function<void(const QString&)> refusalLine(MailContext& ctx,
+                                                QString (*line)(const QDateTime&, const QString&)) {
+    return [&log = ctx.log, &timer = ctx.timer, line](const QString& result) {
+        if (!result.isEmpty()) log.alarmLogLine(line(timer.localNow(), result));
+    };
 }
 
 MailItems currentRecord(const MailContext& ctx) {
@@ -24,8 +36,8 @@ void normalMail(MailContext& ctx) {
     MailSettings& r = ctx.records[kNormalMailRecord];
     const QString lines = composeNormalLines(currentRecord(ctx), r.alarmMark);
     ++ctx.state.normalMailCount;
-    const QString result = send(ctx, r, lines, QString::number(ctx.state.normalMailCount) + QStringLiteral(" ") + r.subject);
-    if (!result.isEmpty()) ctx.log.alarmLogLine(loglines::normalMailRefused(ctx.timer.localNow(), result));
+    send(ctx, r, lines, QString::number(ctx.state.normalMailCount) + QStringLiteral(" ") + r.subject,
+         refusalLine(ctx, loglines::normalMailRefused));
     ctx.state.lastNormalMailMs += ctx.state.normalMailIntervalMs;
 }
 
@@ -38,9 +50,8 @@ void alarmMail(MailContext& ctx, Fixed4 now) {
     if (lines.count == 0) return;
     ctx.state.lastAlarmMailDate = ctx.timer.localNow();
     ++ctx.state.alarmMailCount;
-    const QString result =
-        send(ctx, r, lines.text, QStringLiteral("[") + QString::number(ctx.state.alarmMailCount) + QStringLiteral("] ") + r.subject);
-    if (!result.isEmpty()) ctx.log.alarmLogLine(loglines::alarmMailRefused(ctx.timer.localNow(), result));
+    send(ctx, r, lines.text, QStringLiteral("[") + QString::number(ctx.state.alarmMailCount) + QStringLiteral("] ") + r.subject,
+         refusalLine(ctx, loglines::alarmMailRefused));
     ctx.state.lastAlarmMailMs = now;
 }
 
@@ -51,7 +62,7 @@ void autoEndMail(MailContext& ctx) {
     // The run is over: a refusal has nobody left to act on it; the library's
     // own log keeps it.
     send(ctx, r, composeAutoEndLine(ctx.timer.localNow()),
-         QStringLiteral("[") + QString::number(ctx.state.alarmMailCount) + QStringLiteral("] ") + r.subject);
+         QStringLiteral("[") + QString::number(ctx.state.alarmMailCount) + QStringLiteral("] ") + r.subject, {});
 }
 
 }  // namespace

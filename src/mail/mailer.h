@@ -2,8 +2,9 @@
 // The mail library as the program calls it: one entry point with seven
 // strings. An empty result means the message was accepted; anything else is
 // an error text for the alarm log. The arguments are passed by reference, as
-// the library may hand values back through them; the caller passes its mail
-// record's fields directly, so whatever comes back is kept in the record.
+// the library may hand values back through them; the callers (the senders in
+// mail_sender.h, mail_outbox.h) pass copies of the mail record's fields, so
+// whatever comes back stays with the job.
 #include <QString>
 
 namespace vel {

@@ -198,7 +198,8 @@ TEST_F(CurlMailerTest, EveryFailureGivesAnErrorTextAndAnAlarmLogLine) {
             void alarmLogLine(const QString& t) override { lines.append(t); }
             QStringList lines;
         } log;
-        MailContext ctx{settings, run, tables, monitor, pending, state, records, timer, mailer, log, tmp.folder};
+        DirectMailSender sender{mailer};
+        MailContext ctx{settings, run, tables, monitor, pending, state, records, timer, sender, log, tmp.folder};
         manual.advanceMs(61'000);
 
         QElapsedTimer elapsed;

@@ -2,8 +2,11 @@
 
 #include <QStringList>
 
+#include <chrono>
+
 #include "mail/mail_check.h"
 #include "mail/mail_compose.h"
+#include "mail/mail_outbox.h"
 #include "support/fake_mailer.h"
 #include "support/manual_clock.h"
 #include "support/qstring_printer.h"
@@ -83,8 +86,9 @@ protected:
     MailState state;
     MailRecords records;
     test::FakeMailer mailer;
+    DirectMailSender sender{mailer};
     RecordingLog log;
-    MailContext ctx{settings, run, tables, monitor, pending, state, records, timer, mailer, log, folder};
+    MailContext ctx{settings, run, tables, monitor, pending, state, records, timer, sender, log, folder};
 };
 
 TEST_F(MailCheckTest, NormalMailKeepsItsGridFromTheRunStart) {
@@ -308,6 +312,29 @@ TEST_F(MailCheckTest, RefusedMailIsLoggedAndTheScheduleGoesOn) {
     cycleAt(20.5);  // next slot: no retry in between, the alarm is not repeated
     EXPECT_EQ(subjects(), QStringList({"1 定時", "[1] 警報", "2 定時"}));
     EXPECT_EQ(log.alarm.size(), 2);
+}
+
+// Through the outbox the check goes on before the library has answered; a
+// refusal is logged when it comes back, with the time it came back.
+TEST_F(MailCheckTest, RefusalThroughTheOutboxIsLoggedWhenItArrives) {
+    settings.mailOnRecovery = false;
+    MailOutbox outbox(mailer);
+    MailContext queued{settings, run, tables, monitor, pending, state, records, timer, outbox, log, folder};
+    start();
+    at(1);
+    raise(0);
+    mailer.results = {QStringLiteral("接続できません"), QStringLiteral("宛先エラー")};
+    at(10.5);
+    mailCheck(queued, true);
+    EXPECT_TRUE(log.alarm.isEmpty());
+    EXPECT_EQ(state.normalMailCount, 1);
+    EXPECT_EQ(state.alarmMailCount, 1);
+    EXPECT_EQ(state.lastNormalMailMs.raw, Fixed4::fromInt(10 * 60'000).raw);
+    at(10.75);
+    ASSERT_TRUE(outbox.finish(std::chrono::seconds(5)));
+    EXPECT_EQ(subjects(), QStringList({"1 定時", "[1] 警報"}));
+    EXPECT_EQ(log.alarm, QStringList({"2001/06/01 10:10:45, 通常メールパラメータエラー：接続できません",
+                                      "2001/06/01 10:10:45, アラームメールパラメータエラー：宛先エラー"}));
 }
 
 TEST_F(MailCheckTest, EndOfRunNoticeGoesWithTheAlarmRecordWhenChosen) {
