@@ -9,6 +9,9 @@ pyserial logger doing the same job (Debian python3-serial).
       CPU% of the logger
   bench/serial_bench.py BUILD cycle [SECONDS]   a MEAS? every 0.1 s: lateness of
       each cycle start against its grid (mean, p99, max) and CPU%
+  bench/serial_bench.py BUILD poll [SECONDS]    back-to-back polling (ITM 0: send
+      MEAS?, read the reply, write the row, at once again): cycles/s and CPU
+      time per cycle; the pyserial poller syncs each row as velloran does
 
 BUILD is the build folder holding velloran-cli and velloran-sim.
 """
@@ -185,6 +188,29 @@ def pyserial_cycle(build, seconds):
         return {"wall": wall, "cpu": cpu, "cycle_starts": starts}
 
 
+def pyserial_poll(build, seconds):
+    """A minimal back-to-back poller: ask, read to CR, append and sync a row."""
+    import serial
+    with tempfile.TemporaryDirectory() as home:
+        sim, _ = start_sim(build, home, ["--quiet"])
+        port = serial.Serial(f"{home}/dev/com{COM}", 115200, timeout=0.5)
+        cpu0 = time.process_time()
+        t0 = time.monotonic()
+        rows = 0
+        with open(f"{home}/out.csv", "wb") as csv:
+            while time.monotonic() - t0 < seconds:
+                port.write(b"MEAS?\r")
+                csv.write(port.read_until(b"\r") + b"\n")
+                csv.flush()
+                os.fsync(csv.fileno())
+                rows += 1
+        cpu = time.process_time() - cpu0
+        wall = time.monotonic() - t0
+        port.close()
+        stop(sim)
+        return {"wall": wall, "cpu": cpu, "rows": rows}
+
+
 def lateness_ms(starts, interval):
     if len(starts) < 2:
         return None
@@ -194,7 +220,7 @@ def lateness_ms(starts, interval):
 
 
 def main():
-    if len(sys.argv) < 3 or sys.argv[2] not in ("stream", "cycle"):
+    if len(sys.argv) < 3 or sys.argv[2] not in ("stream", "cycle", "poll"):
         raise SystemExit(__doc__)
     build, what = sys.argv[1], sys.argv[2]
     seconds = float(sys.argv[3]) if len(sys.argv) > 3 else (10 if what == "stream" else 60)
@@ -209,6 +235,15 @@ def main():
             lost, after = missing(r["numbered"], r["last_sent"])
             print(f"{name:<14}{r['wall']:>8.2f}{r['sent']:>8}{r['rows']:>8}{r['rows'] / r['wall']:>9.0f}"
                   f"{bps:>9.0f}{lost:>6}{after:>7}{100 * r['cpu'] / r['wall']:>7.1f}")
+    elif what == "poll":
+        script = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.5\r\nSTM:0.5\r\nITM:0\r\nSSS\r\nSND:MEAS?%0D\r\nRCV\r\nEEE\r\n"
+        v = velloran_run(build, script, seconds, ["--quiet"])
+        p = pyserial_poll(build, seconds)
+        print(f"{'poller':<14}{'wall s':>8}{'cycles':>8}{'cycles/s':>10}{'CPU%':>7}{'CPU us/cycle':>14}")
+        for name, r in (("velloran-cli", v), ("pyserial", p)):
+            rate = r["rows"] / r["wall"]
+            per = 1e6 * r["cpu"] / max(1, r["rows"])
+            print(f"{name:<14}{r['wall']:>8.2f}{r['rows']:>8}{rate:>10.0f}{100 * r['cpu'] / r['wall']:>7.1f}{per:>14.0f}")
     else:
         script = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.5\r\nSTM:0.5\r\nITM:0.1\r\nSSS\r\nSND:MEAS?%0D\r\nRCV\r\nEEE\r\n"
         v = velloran_run(build, script, seconds, ["--quiet"])

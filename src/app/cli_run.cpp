@@ -77,7 +77,7 @@ int runRun(const QStringList& args, const ProgramFolder& folder) {
     const std::unique_ptr<Workbook> workbookBackend = makeWorkbookBackend(folder);
 
     Engine engine(EnginePlatform{clock, messages, port, mailer, folder,
-                                 [] { QCoreApplication::processEvents(); }, [] {}});
+                                 [] { QCoreApplication::processEvents(); }, [] {}, /*outputThreads=*/true});
     engine.workbook.app = workbookBackend.get();
     engine.lineHooks.rsLine = [](const QString& line) { printLine("rs: ", line); };
     engine.lineHooks.alarmLine = [](const QString& line) { printLine("alarm: ", line); };

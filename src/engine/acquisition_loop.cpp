@@ -230,6 +230,7 @@ void Engine::closeCycle(int index) {
 void Engine::endOfRun() {
     MailContext mail = mailContext();
     mailCheck(mail, false);
+    finishOutputThreads();
     run.runEndDate = timer.localNow();
     monitor.lampColour = kColourRed;
     log.alarmLogLine(loglines::acquisitionEnded(timer.localNow()));

@@ -5,6 +5,7 @@
 // show is written to the run monitor model and to the small view hooks.
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "base/clock.h"
 #include "base/message_box.h"
@@ -12,6 +13,7 @@
 #include "base/run_state.h"
 #include "log/logs.h"
 #include "mail/mail_check.h"
+#include "mail/mail_outbox.h"
 #include "mail/mail_sender.h"
 #include "mail/mail_settings.h"
 #include "mail/mail_state.h"
@@ -22,6 +24,7 @@
 #include "output/csv_writer.h"
 #include "output/workbook_connection.h"
 #include "output/workbook_cursor.h"
+#include "output/workbook_writer.h"
 #include "script/script_tables.h"
 #include "serial/receive_handler.h"
 #include "serial/serial_port.h"
@@ -38,6 +41,10 @@ struct EnginePlatform {
     ProgramFolder folder;
     std::function<void()> processEvents;  // let the window system run pending events
     std::function<void()> beep;
+    // Mail and workbook cells go to threads of their own, so that a slow
+    // server or office never holds the loop (the program). Without them they
+    // are sent at once, in the loop's order (unit tests).
+    bool outputThreads = false;
 };
 
 // Fields of the main window that the engine refreshes during a run. Each hook
@@ -178,8 +185,14 @@ private:
     const ScriptCommand* currentCommand() const;
     MeasureContext measureContext();
     MailContext mailContext();
+    void startOutputThreads();
+    void finishOutputThreads();
 
     DirectMailSender mailSender_{platform.mailer};  // every mail sent at once, on the run's thread
+    // The output threads (outputThreads); declared last, so that they are
+    // gone before the log and the clock their reports use.
+    std::unique_ptr<MailOutbox> mailOutbox_;
+    std::unique_ptr<WorkbookWriter> workbookWriter_;
     bool inLoop_ = false;
     bool stopAfterStep_ = false;  // "終了" was confirmed while a step ran
     bool cyclePaced_ = false;     // the cycle so far waited for the line or for time

@@ -1,6 +1,7 @@
 // What the run monitor does to a run: its timer tick, "次へ", and the stop.
 #include "engine/engine.h"
 #include "log/data_log.h"
+#include "log/log_lines.h"
 #include "mail/mail_check.h"
 #include "serial/reply_assembler.h"
 
@@ -94,7 +95,8 @@ MeasureContext Engine::measureContext() {
 
 MailContext Engine::mailContext() {
     return MailContext{settings, run, tables, monitor, pending, mailState, mailRecords,
-                       timer, mailSender_, log, platform.folder};
+                       timer, mailOutbox_ ? static_cast<MailSender&>(*mailOutbox_) : mailSender_, log,
+                       platform.folder};
 }
 
 void Engine::continueAfterPause() {
@@ -113,6 +115,7 @@ void Engine::requestStop() {
 }
 
 void Engine::forceEnd() {
+    finishOutputThreads();
     run.paused = false;
     monitor.nextVisible = false;
     if (!(run.runEndDate > run.runStartDate)) run.runEndDate = timer.localNow();
@@ -125,6 +128,47 @@ void Engine::forceEnd() {
     monitor.focus = MonitorFocus::Close;
     monitor.lampColour = kColourRed;
     monitor.labelMess = QStringLiteral("強制終了しました！ 「戻る」ボタンを押して下さい");
+}
+
+}  // namespace vel
+
+namespace vel {
+namespace {
+
+// How long the end of a run waits for the output threads: one whole mail call
+// (the mail library's own limit) and one office call (the backend's).
+constexpr std::chrono::milliseconds kMailFinishLimit{35'000};
+constexpr std::chrono::milliseconds kWorkbookFinishLimit{15'000};
+
+}  // namespace
+
+void Engine::startOutputThreads() {
+    if (!platform.outputThreads) return;
+    if (!mailOutbox_) mailOutbox_ = std::make_unique<MailOutbox>(platform.mailer);
+    if (!workbook.app) return;
+    if (!workbookWriter_) {
+        workbookWriter_ = std::make_unique<WorkbookWriter>(workbook.app);
+        // What a refused direct write does, once the refusal comes back.
+        workbookWriter_->setOnFailure([this](WorkbookWriteFailure failure) {
+            workbook.workbookOpen = false;
+            if (failure == WorkbookWriteFailure::CellSelect) platform.messages.info(workbookAccessFailedMessage());
+            else log.alarmLogLine(loglines::workbookUnreachable(timer.localNow()));
+        });
+        workbookWriter_->setOnDropped([this](int dropped) {
+            log.alarmLogLine(loglines::workbookRecordsSkipped(timer.localNow(), dropped));
+        });
+    }
+    workbookWriter_->reset();
+    workbook.writer = workbookWriter_.get();
+}
+
+// Before a run is reported over: every mail sent and every cell written, or
+// given up within the limits, their results in the logs.
+void Engine::finishOutputThreads() {
+    if (mailOutbox_) mailOutbox_->finish(kMailFinishLimit);
+    if (workbookWriter_) workbookWriter_->finish(kWorkbookFinishLimit);
+    // Between runs the window drives the office itself.
+    workbook.writer = nullptr;
 }
 
 }  // namespace vel

@@ -89,6 +89,7 @@ bool Engine::startRun() {
     if (settings.normalMailOn && !loadMailSettings(MailKind::Normal, settings, mailRecords, platform.messages))
         return false;
     getStartCell(workbook, settings, platform.messages, hooks.cursor);
+    startOutputThreads();
 
     run.stepIndex = 0;
     openRunMonitor();

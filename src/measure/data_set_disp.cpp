@@ -1,4 +1,6 @@
 #include "measure/data_set_disp.h"
+
+#include <utility>
 #include "log/log_lines.h"
 
 #include "output/workbook_cursor.h"
@@ -17,40 +19,43 @@ QString trimSpaces(const QString& s) {
     return s.mid(begin, end - begin);
 }
 
-// Cell writes of one call: skipped while no workbook is open; the first
-// failure is logged and closes the connection.
+// Cell writes of one call, handed to the workbook together: skipped while no workbook is open; a refusal is logged and closes
+// the connection.
 class CellWriter {
 public:
     CellWriter(MeasureContext& ctx, const QDateTime& now) : ctx_(ctx), now_(now) {}
 
+    // Hands the cells over; a refusal here is logged before anything else
+    // the call logs.
+    void send() {
+        if (!batch_.empty() && !sendCells(ctx_.workbook, std::exchange(batch_, {}))) refused();
+    }
+
     void text(int32_t row, int32_t column, const QString& value) {
-        if (usable()) check(ctx_.workbook.app->setCellText(row, column, value));
+        if (usable()) batch_.push_back(CellWrite::textCell(row, column, value));
     }
     void dateTime(int32_t row, int32_t column, const QString& stamp) {
-        if (!usable()) return;
-        const auto when = vb::parseDateTime(stamp);
-        check(when ? ctx_.workbook.app->setCellDateTime(row, column, *when)
-                   : ctx_.workbook.app->setCellText(row, column, stamp));
+        if (usable()) batch_.push_back(CellWrite::timeStampCell(row, column, stamp));
     }
     void alarmColour(int32_t row, int32_t column) {
-        if (usable()) check(ctx_.workbook.app->setCellFontColourIndex(row, column, kAlarmFontColourIndex));
+        if (usable()) batch_.push_back(CellWrite::fontColour(row, column, kAlarmFontColourIndex));
     }
 
 private:
     bool usable() {
         if (!ctx_.workbook.workbookOpen) return false;
         if (ctx_.workbook.app) return true;
-        check(false);
+        refused();
         return false;
     }
-    void check(bool ok) {
-        if (ok) return;
+    void refused() {
         ctx_.log.alarmLogLine(loglines::workbookUnreachable(now_));
         ctx_.workbook.workbookOpen = false;
     }
 
     MeasureContext& ctx_;
     QDateTime now_;
+    CellBatch batch_;
 };
 
 // Grid row r, created (numbered and named) when the grid does not reach it
@@ -103,6 +108,7 @@ void dataSetDisp(MeasureContext& ctx, int index) {
     const int32_t column = ctx.settings.cursorColumn + lead + index;
     cells.text(ctx.settings.cursorRow, column, item.valueText);
     if (item.alarm) cells.alarmColour(ctx.settings.cursorRow, column);
+    cells.send();
 
     const int r = lead + index + 1;
     GridRow& row = gridRow(ctx.monitor, r, item.name, true);

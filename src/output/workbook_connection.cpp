@@ -2,7 +2,21 @@
 
 #include <QFileInfo>
 
+#include "output/workbook_writer.h"
+
 namespace vel {
+
+bool sendCells(WorkbookConnection& conn, CellBatch batch) {
+    if (batch.empty()) return true;
+    if (conn.writer) {
+        conn.writer->post(std::move(batch));
+        return true;
+    }
+    if (!conn.app) return false;
+    for (const CellWrite& write : batch)
+        if (!applyCellWrite(*conn.app, write)) return false;
+    return true;
+}
 
 WorkbookOpenResult openWorkbookConnection(WorkbookConnection& conn, const QString& nameText,
                                           QString& workbookPath, MessageBox& messages,

@@ -7,14 +7,26 @@
 #include <functional>
 
 #include "base/message_box.h"
+#include "output/cell_write.h"
 #include "output/workbook.h"
 
 namespace vel {
 
+class WorkbookWriter;
+
 struct WorkbookConnection {
     Workbook* app = nullptr;  // the backend; never owned here
     bool workbookOpen = false;
+    // During a run in the program, the thread that writes the cells; never
+    // owned here. Without it the cells are written at once.
+    WorkbookWriter* writer = nullptr;
 };
+
+// Hands a record's cell operations to the workbook: queued to the writer when
+// there is one (a refusal comes back later through the writer's report), else
+// applied here in order, stopping at the first refusal. False only when an
+// operation was refused here.
+bool sendCells(WorkbookConnection& conn, CellBatch batch);
 
 // How an open request ended.
 enum class WorkbookOpenResult {

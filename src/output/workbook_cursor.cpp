@@ -5,13 +5,8 @@
 namespace vel {
 namespace {
 
-const QString& accessFailedMessage() {
-    static const QString text = QStringLiteral("エクセルにアクセスできません! 再オープンして下さい");
-    return text;
-}
-
 void fail(WorkbookConnection& conn, MessageBox& messages) {
-    messages.info(accessFailedMessage());
+    messages.info(workbookAccessFailedMessage());
     conn.workbookOpen = false;
 }
 
@@ -23,6 +18,8 @@ QString lettersOfAddress(const QString& address) {
 }
 
 }  // namespace
+
+QString workbookAccessFailedMessage() { return QStringLiteral("エクセルにアクセスできません! 再オープンして下さい"); }
 
 void getStartCell(WorkbookConnection& conn, SettingsRecord& settings, MessageBox& messages,
                   const CursorView& view) {
@@ -54,7 +51,8 @@ void nextCellMove(WorkbookConnection& conn, SettingsRecord& settings, MessageBox
     if (!conn.workbookOpen) return;
     if (settings.cursorRow < std::numeric_limits<int32_t>::max()) settings.cursorRow += 1;
     if (view.showRow) view.showRow(settings.cursorRow);
-    if (!conn.app || !conn.app->selectCell(settings.cursorRow, settings.cursorColumn)) fail(conn, messages);
+    if (!conn.app || !sendCells(conn, {CellWrite::selectCell(settings.cursorRow, settings.cursorColumn)}))
+        fail(conn, messages);
 }
 
 RecordRowLayout recordRowLayout(const SettingsRecord& settings) {

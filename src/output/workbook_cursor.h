@@ -33,6 +33,9 @@ struct CursorView {
 void getStartCell(WorkbookConnection& conn, SettingsRecord& settings, MessageBox& messages,
                   const CursorView& view = {});
 
+// The notice of a workbook that can no longer be reached.
+QString workbookAccessFailedMessage();
+
 // Cycle end: the cursor row goes one down and its first cell is selected.
 // Does nothing while no workbook is open; a failure shows the same message
 // as getStartCell and closes the connection.
