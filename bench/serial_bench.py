@@ -12,6 +12,9 @@ pyserial logger doing the same job (Debian python3-serial).
   bench/serial_bench.py BUILD poll [SECONDS]    back-to-back polling (ITM 0: send
       MEAS?, read the reply, write the row, at once again): cycles/s and CPU
       time per cycle; the pyserial poller syncs each row as velloran does
+  bench/serial_bench.py BUILD mail [SECONDS]    the 0.1 s grid with a normal mail
+      every minute to a mail server that takes the connection and never
+      answers: the largest gap between two cycle starts (at least 70 s)
 
 BUILD is the build folder holding velloran-cli and velloran-sim.
 """
@@ -69,7 +72,7 @@ def stop(proc):
         proc.wait(10)
 
 
-def velloran_run(build, script, seconds, sim_args):
+def velloran_run(build, script, seconds, sim_args, setup=()):
     """velloran-cli run for `seconds`; returns a dict of figures."""
     with tempfile.TemporaryDirectory() as home:
         path = f"{home}/script.txt"
@@ -77,7 +80,8 @@ def velloran_run(build, script, seconds, sim_args):
             f.write(script.encode("ascii"))
         cli = f"{build}/velloran-cli"
         subprocess.run([cli, "--home", home, "setup", f"port={COM}", "lineSettings=115200,n,8,1", f"script={path}",
-                        "csvOn=1", f"csv={home}/out.csv", f"minutes={seconds / 60}", "rsLog=1"], check=True)
+                        "csvOn=1", f"csv={home}/out.csv", f"minutes={seconds / 60}", "rsLog=1", *[a.replace("{home}", home) for a in setup]],
+                       check=True)
         sim, sim_out = start_sim(build, home, sim_args)
         run = subprocess.Popen([cli, "--home", home, "run"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         out = Stamped(run.stdout)
@@ -211,6 +215,15 @@ def pyserial_poll(build, seconds):
         return {"wall": wall, "cpu": cpu, "rows": rows}
 
 
+def silent_mail_server():
+    """A socket on 127.0.0.1 that listens and never answers; its port."""
+    import socket
+    server = socket.socket()
+    server.bind(("127.0.0.1", 0))
+    server.listen(8)
+    return server
+
+
 def lateness_ms(starts, interval):
     if len(starts) < 2:
         return None
@@ -220,7 +233,7 @@ def lateness_ms(starts, interval):
 
 
 def main():
-    if len(sys.argv) < 3 or sys.argv[2] not in ("stream", "cycle", "poll"):
+    if len(sys.argv) < 3 or sys.argv[2] not in ("stream", "cycle", "poll", "mail"):
         raise SystemExit(__doc__)
     build, what = sys.argv[1], sys.argv[2]
     seconds = float(sys.argv[3]) if len(sys.argv) > 3 else (10 if what == "stream" else 60)
@@ -244,6 +257,23 @@ def main():
             rate = r["rows"] / r["wall"]
             per = 1e6 * r["cpu"] / max(1, r["rows"])
             print(f"{name:<14}{r['wall']:>8.2f}{r['rows']:>8}{rate:>10.0f}{100 * r['cpu'] / r['wall']:>7.1f}{per:>14.0f}")
+    elif what == "mail":
+        seconds = max(seconds, 70)
+        server = silent_mail_server()
+        settings = (f"01.127.0.0.1:{server.getsockname()[1]}\r\n02.operator@example.jp\r\n"
+                    "05.velloran@example.jp\r\n11.report\r\n")
+        mail_file = tempfile.NamedTemporaryFile(suffix=".txt", delete=False)
+        mail_file.write(settings.encode("ascii"))
+        mail_file.close()
+        script = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.5\r\nSTM:0.5\r\nITM:0.1\r\nSSS\r\nSND:MEAS?%0D\r\nRCV\r\nEEE\r\n"
+        v = velloran_run(build, script, seconds, ["--quiet"],
+                         ["normalMailOn=1", f"normalMailFile={mail_file.name}", "normalMailMinutes=1"])
+        os.unlink(mail_file.name)
+        starts = v["cycle_starts"]
+        gaps = [b - a for a, b in zip(starts, starts[1:])]
+        print(f"{'cycles':>8}{'largest gap s':>15}{'mean gap s':>12}")
+        print(f"{len(starts):>8}{max(gaps):>15.3f}{sum(gaps) / len(gaps):>12.3f}")
+        server.close()
     else:
         script = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.5\r\nSTM:0.5\r\nITM:0.1\r\nSSS\r\nSND:MEAS?%0D\r\nRCV\r\nEEE\r\n"
         v = velloran_run(build, script, seconds, ["--quiet"])
