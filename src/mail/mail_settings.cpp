@@ -12,13 +12,6 @@ namespace {
 
 const QString kDefaultMark = QStringLiteral("※");
 
-QString trimSpaces(const QString& s) {
-    qsizetype from = 0, to = s.size();
-    while (from < to && s[from] == QLatin1Char(' ')) ++from;
-    while (to > from && s[to - 1] == QLatin1Char(' ')) --to;
-    return s.mid(from, to - from);
-}
-
 QString messagePrefix(MailKind kind) {
     return kind == MailKind::Normal ? QStringLiteral("通常ﾒｰﾙ") : QStringLiteral("緊急ﾒｰﾙ");
 }
@@ -44,7 +37,7 @@ bool storeKey(int key, const QString& value, MailSettings& r) {
 
 // One filtered line: ignored when empty or a comment, otherwise a key line.
 bool processLine(const QString& buffer, MailKind kind, MailSettings& r, MessageBox& messages) {
-    const QString line = trimSpaces(buffer);
+    const QString line = vb::trim(buffer);
     if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('\''))) return true;
     if (line.size() > 2 && line[2] == QLatin1Char('.')) {
         const double key = vb::roundHalfEven(vb::leadingValue(line.left(2)));
@@ -119,7 +112,7 @@ bool loadMailSettings(MailKind kind, const SettingsRecord& settings, MailRecords
     const bool on = kind == MailKind::Normal ? settings.normalMailOn : settings.alarmMailOn;
     if (!on) return false;
     const QString& file = kind == MailKind::Normal ? settings.normalMailFile : settings.alarmMailFile;
-    return loadMailSettingsFile(kind, trimSpaces(file), records[mailRecordIndex(kind)], messages);
+    return loadMailSettingsFile(kind, vb::trim(file), records[mailRecordIndex(kind)], messages);
 }
 
 }  // namespace vel

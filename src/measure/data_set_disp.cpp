@@ -9,16 +9,6 @@
 namespace vel {
 namespace {
 
-// Item names are padded with spaces to a common width; the grid and the
-// alarm log show them without the padding.
-QString trimSpaces(const QString& s) {
-    qsizetype begin = 0;
-    qsizetype end = s.size();
-    while (begin < end && s[begin] == u' ') ++begin;
-    while (end > begin && s[end - 1] == u' ') --end;
-    return s.mid(begin, end - begin);
-}
-
 // Cell writes of one call, handed to the workbook together: skipped while no workbook is open; a refusal is logged and closes
 // the connection.
 class CellWriter {
@@ -66,7 +56,7 @@ GridRow& gridRow(RunMonitorModel& monitor, int r, const QString& name, bool alar
     GridRow& row = monitor.grid[static_cast<size_t>(r)];
     if (monitor.gridRowsBuilt < r) {
         row.cells[0] = QString::number(r);
-        row.cells[1] = trimSpaces(name);
+        row.cells[1] = vb::trim(name);
         if (alarmColumnRed) row.alarmColumnRed = true;
         monitor.gridRowsBuilt = r;
     }
@@ -122,7 +112,7 @@ void dataSetDisp(MeasureContext& ctx, int index) {
     }
 
     if (item.alarm == item.prevAlarm) return;
-    const QString name = trimSpaces(item.name);
+    const QString name = vb::trim(item.name);
     ctx.log.alarmLogLine(item.alarm ? loglines::alarmRaised(now, r, name, item.valueText)
                                     : loglines::alarmCleared(now, r, name, item.valueText));
     if (item.alarm) {

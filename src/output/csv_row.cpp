@@ -9,15 +9,6 @@ namespace {
 
 QString quoted(const QString& text) { return QStringLiteral("\"") + text + QStringLiteral("\""); }
 
-// Leading and trailing spaces removed (only spaces: the padding of default names).
-QString trimSpaces(const QString& text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' ')) ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' ')) --end;
-    return text.mid(begin, end - begin);
-}
-
 bool timeColumnOn(const SettingsRecord& settings) {
     return settings.timeStampMode == 1 || settings.timeStampMode == 2;
 }
@@ -32,7 +23,7 @@ QString csvHeaderRow(const SettingsRecord& settings, const ScriptTables& tables,
     QStringList fields;
     if (settings.numberColumnOn) fields << quoted(QStringLiteral("No"));
     if (timeColumnOn(settings)) fields << quoted(QStringLiteral("時間"));
-    for (int i = 0; i < valueColumns(valueCount); ++i) fields << quoted(trimSpaces(tables.dataItems[i].name));
+    for (int i = 0; i < valueColumns(valueCount); ++i) fields << quoted(vb::trim(tables.dataItems[i].name));
     return joinLine(fields);
 }
 

@@ -1,4 +1,5 @@
 #include "script/script_lines.h"
+#include "text/vb.h"
 
 namespace vel {
 namespace {
@@ -6,13 +7,6 @@ namespace {
 constexpr qint64 kReadChunk = 64 * 1024;
 
 }  // namespace
-
-QString trimSpaces(const QString& text) {
-    qsizetype from = 0, to = text.size();
-    while (from < to && text[from] == QLatin1Char(' ')) ++from;
-    while (to > from && text[to - 1] == QLatin1Char(' ')) --to;
-    return text.mid(from, to - from);
-}
 
 LineKind classifyLine(const QString& trimmed) {
     if (trimmed.size() < 3) return LineKind::Ignored;
@@ -51,7 +45,7 @@ ScriptLineReader::Result ScriptLineReader::next(QString& line) {
             if (!refill()) {
                 if (failed_) return Result::Error;
                 if (!gathered) return Result::End;
-                line = trimSpaces(text);
+                line = vb::trim(text);
                 return Result::Line;
             }
             continue;
@@ -59,7 +53,7 @@ ScriptLineReader::Result ScriptLineReader::next(QString& line) {
         const QChar c = chunk_[chunkPos_++];
         gathered = true;
         if (c == QChar(char16_t(13))) {
-            line = trimSpaces(text);
+            line = vb::trim(text);
             return Result::Line;
         }
         if (c.unicode() < 0x20) continue;

@@ -16,7 +16,6 @@ enum class LineKind {
     Command,     // everything else: the first three characters are the mnemonic
 };
 
-QString trimSpaces(const QString& text);
 LineKind classifyLine(const QString& trimmed);
 
 // A line longer than this is not a script line; reading stops with an error

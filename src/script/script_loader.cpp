@@ -1,4 +1,5 @@
 #include "script/script_loader.h"
+#include "text/vb.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -48,7 +49,7 @@ void padItemNames(DataItems& items) {
 }
 
 bool loadScript(ScriptTables& tables, const QString& scriptPath, MessageBox& box) {
-    const QString path = trimSpaces(scriptPath);
+    const QString path = vb::trim(scriptPath);
     if (path.isEmpty()) return true;
 
     // Only a regular file is a script; a folder or a device is "not there".

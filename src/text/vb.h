@@ -13,6 +13,9 @@ namespace vel::vb {
 // digits). "1e3", " 12.5 ", "-.5", "+3." are numeric; "12a", "", "." are not.
 // Blanks are spaces and tabs. A number beyond the double range ("1e400") is
 // not numeric: it could not be held as a value.
+// Trim: the text without the spaces (U+0020 only, not tabs) at either end.
+QString trim(const QString& text);
+
 bool isNumeric(const QString& text);
 
 // The value of a numeric text (0 when it is not numeric).

@@ -50,4 +50,11 @@ std::optional<int16_t> leadingInt16(const QString& text) { return roundToInt16(l
 
 std::optional<int32_t> leadingInt32(const QString& text) { return roundToInt32(leadingValue(text)); }
 
+QString trim(const QString& text) {
+    qsizetype from = 0, to = text.size();
+    while (from < to && text[from] == QLatin1Char(' ')) ++from;
+    while (to > from && text[to - 1] == QLatin1Char(' ')) --to;
+    return text.mid(from, to - from);
+}
+
 }  // namespace vel::vb

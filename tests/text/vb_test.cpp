@@ -196,3 +196,17 @@ TEST(VbDates, ParseDateTime) {
 
 }  // namespace
 }  // namespace vel::vb
+
+namespace vel::vb {
+namespace {
+
+TEST(VbTrim, RemovesSpacesOnlyAtBothEnds) {
+    const std::pair<QString, QString> cases[] = {
+        {"  D001  ", "D001"}, {"No. ", "No."}, {"\tA \t", "\tA \t"}, {"    ", ""}, {"", ""}, {"　全角　", "　全角　"},
+        {" a b ", "a b"},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(trim(in), out) << in.toStdString();
+}
+
+}  // namespace
+}  // namespace vel::vb
