@@ -6,6 +6,7 @@
 
 #include <QTemporaryDir>
 
+#include "measure/value_store.h"
 #include "serial/reply_assembler.h"
 #include "support/engine_rig.h"
 #include "support/measure_bench.h"
@@ -77,7 +78,9 @@ void TakeReply(benchmark::State& state) {
     for (auto _ : state) {
         b.run.receiveBuffer[0] = QStringLiteral("12.345,67.890,1013,4.5,-7\r");
         b.run.valueCount = 0;
-        benchmark::DoNotOptimize(takeReply(b.ctx, 0));
+        const auto fields = takeReply(b.run, b.log, 0);
+        if (fields) storeReplyFields(b.ctx, *fields);
+        benchmark::DoNotOptimize(fields);
         if (b.log.rsLines.size() > 1000) b.log.rsLines.clear();
     }
     state.SetItemsProcessed(state.iterations());

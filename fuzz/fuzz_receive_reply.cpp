@@ -14,12 +14,16 @@
 #include <cstdint>
 
 #include "fuzz/fuzz_support.h"
+#include "measure/monitor_output.h"
+#include "measure/value_store.h"
+#include "measure/workbook_output.h"
 #include "serial/receive_handler.h"
 #include "serial/reply_assembler.h"
 #include "support/fake_serial_port.h"
 #include "support/fake_workbook.h"
 #include "support/manual_clock.h"
 #include "support/recording_log_sink.h"
+#include "support/recording_message_box.h"
 #include "text/cp932.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -42,8 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     timer.timerInit();
     test::FakeWorkbook app;
     WorkbookConnection workbook{&app, false};
-    RecordState record;
-    MeasureContext measure{run, tables, settings, monitor, log, alarmMail, timer, workbook, record};
+    test::RecordingMessageBox box;
+    WorkbookOutput workbookOutput{workbook, settings, log, box};
+    MonitorOutput monitorOutput{monitor, settings};
+    RecordStream stream;
+    stream.subscribe(workbookOutput);
+    stream.subscribe(monitorOutput);
+    MeasureContext measure{run, tables, settings, alarmMail, timer, stream};
     test::FakeSerialPort port;
     LineReportState report;
     ReceiveContext receive{run, monitor, port, timer, report};
@@ -75,7 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 // The loop ticks at once while a reply is buffered: a buffered
                 // reply that cannot be taken would spin it.
                 const bool buffered = replyBuffered(run, 0);
-                fuzz::require(takeReply(measure, 0) == buffered);
+                const std::optional<QStringList> fields = takeReply(run, log, 0);
+                fuzz::require(fields.has_value() == buffered);
+                if (fields) storeReplyFields(measure, *fields);
                 if (!buffered) break;
                 fuzz::require(run.valueCount <= 257);
             }

@@ -200,16 +200,13 @@ void Engine::closeCycle(int index) {
         showStep(index, QStringLiteral(":EEE"));
         run.stepPhase = 0;
         evaluatePending();
-        csv.writeCsvRow(settings, tables, run.valueCount);
-        MailContext mail = mailContext();
-        mailCheck(mail, true);
+        stream.publish(ClosedRecord{run.valueCount, &tables, timer.localNow()});
         run.evaluatedCount = 0;
         run.valueCount = 0;
         if (settings.numberColumnOn) {
             ++settings.acquisitionNumber;
             if (hooks.showAcquisitionNumber) hooks.showAcquisitionNumber(settings.acquisitionNumber);
         }
-        nextCellMove(workbook, settings, platform.messages, hooks.cursor);
         for (int i = 0; i <= kTimeStampItem; ++i) tables.dataItems[i].valueText.clear();
         if (run.loopStart < 0 || run.endRequested) {
             run.endRequested = true;

@@ -19,7 +19,13 @@
 #include "mail/mail_state.h"
 #include "mail/mailer.h"
 #include "measure/alarm_pending.h"
+#include "mail/mail_output.h"
+#include "measure/alarm_log_output.h"
+#include "measure/csv_output.h"
 #include "measure/measure_context.h"
+#include "measure/monitor_output.h"
+#include "measure/record_stream.h"
+#include "measure/workbook_output.h"
 #include "monitor/run_monitor_model.h"
 #include "output/csv_writer.h"
 #include "output/workbook_connection.h"
@@ -164,8 +170,10 @@ public:
     ObservedLogSink log{logs, lineHooks};
     CsvWriter csv;
     WorkbookConnection workbook;
-    RecordState record;
     MainWindowHooks hooks;
+    // Evaluated values and closed records go out here; every output of a
+    // run is a subscriber (more may subscribe: the trend view, the uplink).
+    RecordStream stream;
 
 private:
     void executeCommand(const ScriptCommand& command, int index);
@@ -189,6 +197,14 @@ private:
     void finishOutputThreads();
 
     DirectMailSender mailSender_{platform.mailer};  // every mail sent at once, on the run's thread
+    // The outputs of the record stream, in the order they take each value:
+    // workbook cells, the run monitor grid, the alarm log; then each closed
+    // record: the workbook cursor, the CSV row, the mail check.
+    WorkbookOutput workbookOutput_{workbook, settings, log, platform.messages, hooks.cursor};
+    MonitorOutput monitorOutput_{monitor, settings};
+    AlarmLogOutput alarmLogOutput_{log};
+    CsvOutput csvOutput_{csv, settings};
+    MailOutput mailOutput_{[this] { return mailContext(); }};
     // The output threads (outputThreads); declared last, so that they are
     // gone before the log and the clock their reports use.
     std::unique_ptr<MailOutbox> mailOutbox_;

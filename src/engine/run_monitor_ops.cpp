@@ -3,6 +3,7 @@
 #include "log/data_log.h"
 #include "log/log_lines.h"
 #include "mail/mail_check.h"
+#include "measure/value_store.h"
 #include "serial/reply_assembler.h"
 
 namespace vel {
@@ -85,12 +86,15 @@ void Engine::receiveEvent(const CommEvent& event) {
 }
 
 bool Engine::takeReplyNow(int channel) {
+    const std::optional<QStringList> fields = takeReply(run, log, channel, platform.beep);
+    if (!fields) return false;
     MeasureContext ctx = measureContext();
-    return takeReply(ctx, channel, platform.beep);
+    storeReplyFields(ctx, *fields);
+    return true;
 }
 
 MeasureContext Engine::measureContext() {
-    return MeasureContext{run, tables, settings, monitor, log, pending, timer, workbook, record};
+    return MeasureContext{run, tables, settings, pending, timer, stream};
 }
 
 MailContext Engine::mailContext() {

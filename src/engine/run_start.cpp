@@ -26,6 +26,9 @@ Engine::Engine(EnginePlatform p)
       logs(platform.folder, settings, monitor),
       csv(platform.messages) {
     platform.port.setEventHandler([this](const CommEvent& event) { receiveEvent(event); });
+    for (RecordSubscriber* output : std::initializer_list<RecordSubscriber*>{
+             &workbookOutput_, &monitorOutput_, &alarmLogOutput_, &csvOutput_, &mailOutput_})
+        stream.subscribe(*output);
 }
 
 bool Engine::startUp() {

@@ -1,21 +1,20 @@
 #pragma once
 // The second pass over the values of a record, when the script reaches SET
-// or EEE: each value goes into its workbook cell, into its row of the run
-// monitor grid, and each change of its alarm state into the alarm log and
-// the pending alarm-mail flags.
+// or EEE: each value's alarm change is marked (its time, the pending
+// alarm-mail flags) and the evaluated value is published on the record
+// stream, where the workbook, the run monitor grid and the alarm log take it.
 #include "measure/measure_context.h"
 
 namespace vel {
 
-// Displays value `index` (0..256) of the current record. The first value of
-// a record also writes the record-number and time-stamp cells and rows and
-// counts the record on the run monitor.
-//
-// A failing workbook call writes "<yyyy/mm/dd hh:mm:ss> エクセルにアクセスできません"
-// to the alarm log once and switches workbook output off for the rest of the
-// run; the grid, the record counter and the alarm transitions of the value
-// are still done, so that no alarm goes unreported because the spreadsheet
-// went away. Never fails to the caller.
+// Publishes value `index` (0..256) of the current record. The first value of
+// a record also brings the record number and time stamp to the outputs.
+// Never fails to the caller: each output deals with its own failures, so
+// that no alarm goes unreported because the spreadsheet went away.
 void dataSetDisp(MeasureContext& ctx, int index);
+
+// The number of value `index` on the run monitor and in alarm lines: the
+// lead rows (record number, time stamp) come first.
+int itemNumber(const SettingsRecord& settings, int index);
 
 }  // namespace vel

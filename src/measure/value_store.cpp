@@ -76,6 +76,15 @@ void stampRecord(MeasureContext& ctx) {
         items[kTimeStampItem].valueText = vb::formatDate(ctx.timer.localNow(), vb::DateFormat::TimeOnly);
 }
 
+void storeReplyFields(MeasureContext& ctx, const QStringList& fields) {
+    for (const QString& field : fields) {
+        if (ctx.run.valueCount >= kMaxValuesPerRecord) return;  // no room left in this record
+        stampRecord(ctx);
+        storeValue(ctx, ctx.run.valueCount, field);
+        ctx.run.valueCount += 1;
+    }
+}
+
 void storeValue(MeasureContext& ctx, int index, const QString& text) {
     if (index < 0 || index >= kDataItemCount) return;
     storeValue(ctx.tables.dataItems[static_cast<size_t>(index)], text);

@@ -3,6 +3,7 @@
 // number and time stamp before the first value of a record, storeValue puts
 // a value into its data item with rounding, limits, statistics and alarms.
 #include <QString>
+#include <QStringList>
 
 #include "measure/measure_context.h"
 
@@ -13,6 +14,11 @@ namespace vel {
 // "yyyy/mm/dd hh:mm:ss" (time-stamp mode 1) or "hh:mm:ss" (mode 2).
 // Does nothing once the record has a value.
 void stampRecord(MeasureContext& ctx);
+
+// The fields of one reply become the record's next values, each stamped and
+// stored at valueCount, which counts on. A record holds at most 257 values;
+// further fields of the same record are dropped.
+void storeReplyFields(MeasureContext& ctx, const QStringList& fields);
 
 // Stores the value text into data item `index` (0..259; others are ignored).
 void storeValue(MeasureContext& ctx, int index, const QString& text);

@@ -1,10 +1,13 @@
 #pragma once
 // The reply assembler: takes one complete reply (up to the end code) out of
-// a channel's receive buffer, logs it, and cuts it into values for the data
-// items of the current record.
+// a channel's receive buffer, logs it, and cuts it into the fields that
+// become the values of the current record.
+#include <QStringList>
 #include <functional>
+#include <optional>
 
-#include "measure/measure_context.h"
+#include "base/run_state.h"
+#include "log/log_sink.h"
 
 namespace vel {
 
@@ -14,12 +17,12 @@ namespace vel {
 //   delimiter; the buffer keeps what follows the end code;
 // - the communication log gets "○ " and the reply; with beepOnReceive the
 //   `beep` callback is called once;
-// - the start, delimiter and end codes close fields; each non-empty field is
-//   the next value of the record (stampRecord, then storeValue into item
-//   valueCount, and valueCount + 1). A record holds at most 257 values;
-//   further fields of the same record are dropped.
-// False, with the buffer unchanged, when it holds no end code.
-bool takeReply(MeasureContext& ctx, int channel, const std::function<void()>& beep = {});
+// - the start, delimiter and end codes close fields; the non-empty fields
+//   are returned in order (evaluation stores them as the record's next
+//   values).
+// Nothing, with the buffer unchanged, when it holds no end code.
+std::optional<QStringList> takeReply(RunState& run, LogSink& log, int channel,
+                                     const std::function<void()>& beep = {});
 
 // True when receiveBuffer[channel] holds an end code: takeReply would take a reply.
 bool replyBuffered(const RunState& run, int channel);

@@ -3,10 +3,14 @@
 // default item names, settings, run monitor, recorded logs, a manual clock at
 // 2024/05/01 12:00:00 and an in-memory workbook (closed unless opened).
 #include "base/clock.h"
+#include "measure/alarm_log_output.h"
 #include "measure/measure_context.h"
+#include "measure/monitor_output.h"
+#include "measure/workbook_output.h"
 #include "support/fake_workbook.h"
 #include "support/manual_clock.h"
 #include "support/recording_log_sink.h"
+#include "support/recording_message_box.h"
 
 namespace vel::test {
 
@@ -21,10 +25,18 @@ struct MeasureBench {
     Timer timer{clock};
     FakeWorkbook app;
     WorkbookConnection workbook{&app, false};
-    RecordState record;
-    MeasureContext ctx{run, tables, settings, monitor, log, alarmMail, timer, workbook, record};
+    RecordingMessageBox box;
+    // The outputs that take evaluated values, in the engine's order.
+    WorkbookOutput workbookOutput{workbook, settings, log, box};
+    MonitorOutput monitorOutput{monitor, settings};
+    AlarmLogOutput alarmLogOutput{log};
+    RecordStream stream;
+    MeasureContext ctx{run, tables, settings, alarmMail, timer, stream};
 
     MeasureBench() {
+        stream.subscribe(workbookOutput);
+        stream.subscribe(monitorOutput);
+        stream.subscribe(alarmLogOutput);
         timer.timerInit();
         for (int i = 0; i < kDataItemCount; ++i) {
             DataItem& item = tables.dataItems[static_cast<size_t>(i)];

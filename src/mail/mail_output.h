@@ -1,0 +1,25 @@
+#pragma once
+// Normal and alarm mail as a subscriber of the record stream: at every closed
+// record the mail check decides which mail is due and sends it. The alarm
+// changes it reports were marked by evaluation (AlarmMailPending).
+#include <functional>
+
+#include "mail/mail_check.h"
+#include "measure/record_stream.h"
+
+namespace vel {
+
+class MailOutput : public RecordSubscriber {
+public:
+    // `context` builds the mail check's context when a record closes.
+    explicit MailOutput(std::function<MailContext()> context) : context_(std::move(context)) {}
+    void recordClosed(const ClosedRecord&) override {
+        MailContext ctx = context_();
+        mailCheck(ctx, true);
+    }
+
+private:
+    std::function<MailContext()> context_;
+};
+
+}  // namespace vel

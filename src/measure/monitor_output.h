@@ -1,0 +1,24 @@
+#pragma once
+// The run monitor's value grid and record counter as a subscriber of the
+// record stream: the first value of a record numbers and names the lead rows
+// (record number, time stamp) and counts the record; every value fills its
+// row (value, alarm mark, alarm count, minimum, maximum, average).
+#include "measure/record_stream.h"
+#include "monitor/run_monitor_model.h"
+#include "settings/settings_record.h"
+
+namespace vel {
+
+class MonitorOutput : public RecordSubscriber {
+public:
+    MonitorOutput(RunMonitorModel& monitor, const SettingsRecord& settings) : monitor_(monitor), settings_(settings) {}
+    void valueEvaluated(const EvaluatedValue& value) override;
+
+private:
+    void showRecordLead(const ScriptTables& tables);
+
+    RunMonitorModel& monitor_;
+    const SettingsRecord& settings_;
+};
+
+}  // namespace vel
