@@ -40,9 +40,10 @@ struct RunState {
     bool beepOnReceive = false;
 
     std::array<QString, kChannels> receiveBuffer{};
+    // The line's codes and time-outs as a run starts (a script sets them).
     std::array<uint8_t, kChannels> startCode{};
-    std::array<uint8_t, kChannels> delimiterCode{44, 44, 44, 44, 44, 44, 44, 44};
-    std::array<uint8_t, kChannels> endCode{13, 13, 13, 13, 13, 13, 13, 13};
+    std::array<uint8_t, kChannels> delimiterCode{44, 44, 44, 44, 44, 44, 44, 44};  // ","
+    std::array<uint8_t, kChannels> endCode{13, 13, 13, 13, 13, 13, 13, 13};        // carriage return
     std::array<Fixed4, kChannels> receiveTimeout{};
     std::array<Fixed4, kChannels> sendTimeout{};
 

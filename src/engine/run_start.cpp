@@ -86,11 +86,7 @@ bool Engine::startRun() {
     // input was discarded when it was prepared.
     run.receiveBuffer[kChannel].clear();
     if (!loadScript(tables, settings.scriptPath, platform.messages)) return false;
-    resetMailRecords(mailRecords);
-    if (settings.alarmMailOn && !loadMailSettings(MailKind::Alarm, settings, mailRecords, platform.messages))
-        return false;
-    if (settings.normalMailOn && !loadMailSettings(MailKind::Normal, settings, mailRecords, platform.messages))
-        return false;
+    if (!loadMailRecordsForRun(settings, mailRecords, platform.messages)) return false;
     getStartCell(workbook, settings, platform.messages, hooks.cursor);
     startOutputThreads();
 

@@ -5,18 +5,20 @@
 namespace vel {
 
 void resetRunState(RunState& state) {
-    // Only channel 0 is ever used; the other slots keep their construction values.
-    state.startCode[0] = 0;
-    state.delimiterCode[0] = 44;  // ","
-    state.endCode[0] = 13;        // carriage return
-    state.receiveTimeout[0] = Fixed4::fromInt(9'999'000);
-    state.sendTimeout[0] = Fixed4::fromInt(2'000);
+    // The defaults are those a fresh RunState is built with. Only channel 0
+    // is ever used; the other slots keep their construction values.
+    const RunState fresh;
+    state.startCode[0] = fresh.startCode[0];
+    state.delimiterCode[0] = fresh.delimiterCode[0];
+    state.endCode[0] = fresh.endCode[0];
+    state.receiveTimeout[0] = fresh.receiveTimeout[0];
+    state.sendTimeout[0] = fresh.sendTimeout[0];
 
-    state.cycleInterval = Fixed4{};
-    state.waitRemaining = Fixed4{};
-    state.beepOnReceive = false;
+    state.cycleInterval = fresh.cycleInterval;
+    state.waitRemaining = fresh.waitRemaining;
+    state.beepOnReceive = fresh.beepOnReceive;
 
-    state.loopStart = -1;
+    state.loopStart = fresh.loopStart;
 }
 
 void resetRunState(RunState& state, ScriptTables& tables) {

@@ -47,7 +47,7 @@ QString dataLogBlock(const QDateTime& runStart, const QDateTime& runEnd, const R
 
 bool dataLogWrite(const ProgramFolder& folder, const QDateTime& runStart, const QDateTime& runEnd,
                   const RunMonitorModel& monitor) {
-    if (vb::leadingValue(monitor.labelNsu) < 1) return false;
+    if (monitor.recordCount() < 1) return false;
     AppendFile file;
     if (!file.open(folder.logFile(QStringLiteral("DataLog.log")))) return false;
     const bool written = file.write(cp932::encode(dataLogBlock(runStart, runEnd, monitor)));

@@ -22,7 +22,7 @@ QString dataLogField(const QString& cell, bool alwaysText);
 QString dataLogBlock(const QDateTime& runStart, const QDateTime& runEnd, const RunMonitorModel& monitor);
 
 // Appends the block for the stopped run unless no record was counted yet
-// (the record counter labelNsu below 1). Returns whether a block was written;
+// (the record counter below 1). Returns whether a block was written;
 // a failure is not reported otherwise and leaves the file closed.
 bool dataLogWrite(const ProgramFolder& folder, const QDateTime& runStart, const QDateTime& runEnd,
                   const RunMonitorModel& monitor);

@@ -6,23 +6,23 @@
 namespace vel {
 
 void LogFile::writeLine(const QString& text) {
-    if (handle_ == -1) return;
-    if (handle_ == 0) {
+    if (state_ == FileState::Failed) return;
+    if (state_ == FileState::Closed) {
         if (!file_.open(path_)) {
-            handle_ = -1;
+            state_ = FileState::Failed;
             return;
         }
-        handle_ = 1;
+        state_ = FileState::Open;
     }
     if (!file_.write(cp932::encode(text + QStringLiteral("\r\n")))) {
         file_.close();
-        handle_ = -1;
+        state_ = FileState::Failed;
     }
 }
 
 void LogFile::close() {
-    if (handle_ > 0) file_.close();
-    handle_ = 0;
+    if (state_ == FileState::Open) file_.close();
+    state_ = FileState::Closed;
 }
 
 Logs::Logs(const ProgramFolder& folder, SettingsRecord& settings, RunMonitorModel& monitor)

@@ -12,6 +12,7 @@
 
 #include "base/append_file.h"
 #include "base/program_folder.h"
+#include "base/file_state.h"
 #include "log/log_sink.h"
 #include "monitor/run_monitor_model.h"
 #include "settings/settings_record.h"
@@ -28,13 +29,12 @@ public:
     void close();
 
     // 0 = not opened yet, > 0 = open, -1 = disabled after a failure.
-    int16_t handle() const { return handle_; }
-    const QString& path() const { return path_; }
+    int16_t handle() const { return fileHandle(state_); }
 
 private:
     QString path_;
     AppendFile file_;
-    int16_t handle_ = 0;
+    FileState state_ = FileState::Closed;
 };
 
 class Logs : public LogSink {
@@ -58,9 +58,6 @@ public:
 
     int16_t rsLogHandle() const { return rsLog_.handle(); }
     int16_t alarmLogHandle() const { return alarmLog_.handle(); }
-
-    QString rsLogPath() const { return rsLog_.path(); }
-    QString alarmLogPath() const { return alarmLog_.path(); }
 
 private:
     SettingsRecord& settings_;

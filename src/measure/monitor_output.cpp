@@ -35,7 +35,7 @@ void MonitorOutput::showRecordLead(const ScriptTables& tables) {
         const auto format = settings_.timeStampMode == 1 ? vb::DateFormat::ShortDateTime : vb::DateFormat::TimeOnly;
         gridRow(monitor_, ++lead, stamp.name, false).cells[2] = when ? vb::formatDate(*when, format) : stamp.valueText;
     }
-    monitor_.labelNsu = QString::number(monitor_.labelNsu.toInt() + 1);
+    ++monitor_.records;
 }
 
 void MonitorOutput::valueEvaluated(const EvaluatedValue& value) {

@@ -27,7 +27,7 @@ struct RunMonitorModel {
     QString txtLog;          // alarm-log pane
     QString labelMess;       // message line
     QString labelErrorMess;  // serial line-error line
-    QString labelNsu;        // record counter ("" counts as 0)
+    int records = 0;         // the record counter, shown by LabelNsu
     int lampColour = kColourGreen;
 
     bool nextVisible = false;   // CommandNext "次へ"
@@ -47,7 +47,7 @@ struct RunMonitorModel {
         txtTerm.clear();
         labelMess.clear();
         labelErrorMess.clear();
-        labelNsu.clear();
+        records = 0;
         lampColour = kColourGreen;
         nextVisible = false;
         rsEndVisible = true;
@@ -55,7 +55,9 @@ struct RunMonitorModel {
         focus = MonitorFocus::None;
     }
 
-    int recordCount() const { return labelNsu.toInt(); }
+    int recordCount() const { return records; }
+    // The counter as LabelNsu shows it: empty before the first record.
+    QString recordCounterText() const { return records > 0 ? QString::number(records) : QString(); }
 };
 
 }  // namespace vel

@@ -6,10 +6,10 @@
 namespace vel {
 
 void CsvWriter::writeCsvRow(const SettingsRecord& settings, const ScriptTables& tables, int valueCount) {
-    if (!settings.csvOn || state_ == kCsvFailed || valueCount < 1) return;
-    if (state_ == kCsvClosed) {
+    if (!settings.csvOn || state_ == FileState::Failed || valueCount < 1) return;
+    if (state_ == FileState::Closed) {
         if (!file_.open(settings.csvPath)) return fail();
-        state_ = 1;
+        state_ = FileState::Open;
         // A file left without a final line end (a row cut short by a crash,
         // or a file edited by hand) gets one, so the header starts its own line.
         const int last = file_.lastByte(settings.csvPath);
@@ -21,14 +21,14 @@ void CsvWriter::writeCsvRow(const SettingsRecord& settings, const ScriptTables& 
 }
 
 void CsvWriter::closeCsv() {
-    if (state_ > 0) file_.close();
-    state_ = kCsvClosed;
+    if (state_ == FileState::Open) file_.close();
+    state_ = FileState::Closed;
 }
 
 void CsvWriter::fail() {
     file_.close();
     messages_.info(QStringLiteral("CSVファイルに書き込みできません！"));
-    state_ = kCsvFailed;
+    state_ = FileState::Failed;
 }
 
 }  // namespace vel

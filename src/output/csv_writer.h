@@ -23,14 +23,15 @@
 #include <cstdint>
 
 #include "base/append_file.h"
+#include "base/file_state.h"
 #include "base/message_box.h"
 #include "script/script_tables.h"
 #include "settings/settings_record.h"
 
 namespace vel {
 
-inline constexpr int16_t kCsvClosed = 0;
-inline constexpr int16_t kCsvFailed = -1;
+inline constexpr int16_t kCsvClosed = static_cast<int16_t>(FileState::Closed);
+inline constexpr int16_t kCsvFailed = static_cast<int16_t>(FileState::Failed);
 
 class CsvWriter {
 public:
@@ -48,14 +49,14 @@ public:
     void closeCsv();
 
     // csvFileNumber: kCsvClosed, kCsvFailed, or a positive number while open.
-    int16_t csvFileNumber() const { return state_; }
+    int16_t csvFileNumber() const { return fileHandle(state_); }
 
 private:
     void fail();
 
     MessageBox& messages_;
     AppendFile file_;
-    int16_t state_ = kCsvClosed;
+    FileState state_ = FileState::Closed;
 };
 
 }  // namespace vel

@@ -233,7 +233,7 @@ void FormExe::refresh() {
     }
     if (labelMess_->text() != m.labelMess) labelMess_->setText(m.labelMess);
     if (labelErrorMess_->text() != m.labelErrorMess) labelErrorMess_->setText(m.labelErrorMess);
-    if (labelNsu_->text() != m.labelNsu) labelNsu_->setText(m.labelNsu);
+    if (labelNsu_->text() != m.recordCounterText()) labelNsu_->setText(m.recordCounterText());
     commandNext_->setVisible(m.nextVisible);
     commandRsEnd_->setVisible(m.rsEndVisible);
     commandClose_->setVisible(m.closeVisible);

@@ -184,7 +184,7 @@ TEST_F(CurlMailerTest, EveryFailureGivesAnErrorTextAndAnAlarmLogLine) {
         ScriptTables tables;
         tables.dataItems[0].name = "T";
         RunMonitorModel monitor;
-        monitor.labelNsu = "1";
+        monitor.records = 1;
         AlarmMailPending pending;
         MailState state;
         startMailRun(state, settings, timer.timerNowMs());

@@ -62,7 +62,7 @@ TEST(DataSetDisp, LeadColumnsShiftCellsAndGridRows) {
             for (int col = 0; col < 3; ++col)
                 EXPECT_EQ(b.row(static_cast<int>(r + 1)).cells[col], c.rows[r][col]) << what << " row " << r + 1;
         }
-        EXPECT_EQ(b.monitor.labelNsu, "1") << what;
+        EXPECT_EQ(b.monitor.recordCounterText(), "1") << what;
     }
 }
 
@@ -76,7 +76,7 @@ TEST(DataSetDisp, FollowingRecordsReuseTheRowsAndCountRecords) {
     b.clock.advanceMs(1000);
     record(b, {"3", "4"});
     record(b, {"5"});  // a short record leaves the last row as it was
-    EXPECT_EQ(b.monitor.labelNsu, "3");
+    EXPECT_EQ(b.monitor.recordCounterText(), "3");
     EXPECT_EQ(b.monitor.gridRowsBuilt, 4);
     EXPECT_EQ(b.monitor.grid.size(), 5u);
     EXPECT_EQ(b.row(1).cells[2], "3");
@@ -206,7 +206,7 @@ TEST(DataSetDisp, AFailingWorkbookIsLoggedOnceAndTheRecordStillShows) {
                                                  "2024/05/01 12:00:00, アラーム復帰,[003],D001=, 50"}))
             << c.what;
         EXPECT_TRUE(b.alarmMail.raised) << c.what;
-        EXPECT_EQ(b.monitor.labelNsu, "2") << c.what;
+        EXPECT_EQ(b.monitor.recordCounterText(), "2") << c.what;
         EXPECT_EQ(b.row(3).cells[2], "50") << c.what;  // the values stay in their rows
         EXPECT_EQ(b.row(4).cells[2], "3") << c.what;
     }
