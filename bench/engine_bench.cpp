@@ -24,14 +24,14 @@ struct CycleRig {
     CycleRig(bool logs, int values, bool csvOnDisk) {
         rig.useScript({"DEC:D1=3", "ALM:D1>50", "MAX:D2=100", "SCD:", "DCD:,", "ECD:%0D", "RTM:1", "ITM:0", "SSS",
                        "SND:MEAS?%0D", "RCV", "SET", "EEE"});
-        rig.engine.lineHooks = {};
-        rig.engine.settings.csvOn = true;
-        rig.engine.settings.csvPath =
+        rig.engine.lineHooks() = {};
+        rig.engine.settings().csvOn = true;
+        rig.engine.settings().csvPath =
             csvOnDisk || !memory.isValid() ? out.path("bench.csv") : memory.path() + "/bench.csv";
-        rig.engine.settings.numberColumnOn = true;
-        rig.engine.settings.timeStampMode = 1;
-        rig.engine.settings.rsLogEnabled = logs;
-        rig.engine.settings.alarmLogEnabled = logs;
+        rig.engine.settings().numberColumnOn = true;
+        rig.engine.settings().timeStampMode = 1;
+        rig.engine.settings().rsLogEnabled = logs;
+        rig.engine.settings().alarmLogEnabled = logs;
         QStringList fields;
         for (int i = 0; i < values; ++i) fields << QString::number(12.345 + i, 'f', 3);
         reply = fields.join(',') + "\r";
@@ -40,8 +40,8 @@ struct CycleRig {
 
     // Ticks until the reply of one more cycle has been taken and the cycle ended.
     void oneCycle() {
-        const int32_t before = rig.engine.settings.acquisitionNumber;
-        while (rig.engine.settings.acquisitionNumber == before) {
+        const int32_t before = rig.engine.settings().acquisitionNumber;
+        while (rig.engine.settings().acquisitionNumber == before) {
             rig.tick(1);
             if (rig.port.writes.size() > answered) {
                 rig.port.writes.clear();

@@ -37,14 +37,14 @@ int main(int argc, char* argv[]) {
         const long from = soak.cycles;
         soak.cyclesMore(std::min(step, cycles - soak.cycles));
         const double seconds = static_cast<double>(wall.nsecsElapsed() - before) / 1e9;
-        const vel::RunMonitorModel& m = soak.rig.engine.monitor;
+        const vel::RunMonitorModel& m = soak.rig.engine.monitor();
         std::printf("%10ld %10ld %9lld %9lld %8zu %9.0f\n", soak.cycles, vel::test::residentKiB(),
                     static_cast<long long>(m.txtTerm.size()), static_cast<long long>(m.txtLog.size()), m.grid.size(),
                     static_cast<double>(soak.cycles - from) / seconds);
         std::fflush(stdout);
     }
     for (int i = 0; i < 5; ++i) soak.rig.tick(1);  // the last answered cycle ends
-    const long records = soak.rig.engine.monitor.recordCount();
+    const long records = soak.rig.engine.monitor().recordCount();
     soak.rig.engine.forceEnd();
 
     QFile csv(folder.path() + "/soak.csv");

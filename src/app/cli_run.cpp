@@ -78,23 +78,23 @@ int runRun(const QStringList& args, const ProgramFolder& folder) {
 
     Engine engine(EnginePlatform{clock, messages, port, mailer, folder,
                                  [] { QCoreApplication::processEvents(); }, [] {}, /*outputThreads=*/true});
-    engine.workbook.app = workbookBackend.get();
-    engine.lineHooks.rsLine = [](const QString& line) { printLine("rs: ", line); };
-    engine.lineHooks.alarmLine = [](const QString& line) { printLine("alarm: ", line); };
-    MonitorPrinter printer(engine.monitor);
+    engine.workbook().app = workbookBackend.get();
+    engine.lineHooks().rsLine = [](const QString& line) { printLine("rs: ", line); };
+    engine.lineHooks().alarmLine = [](const QString& line) { printLine("alarm: ", line); };
+    MonitorPrinter printer(engine.monitor());
 
     if (!engine.startUp()) return 1;
     // As the main window loads: read setup.dat onto the record and the port,
     // show it in the fields (which corrects values out of range) and take the
     // panels back as the start button does.
-    loadSettings(engine.settings, folder, messages, configurePortOf(port));
+    loadSettings(engine.settings(), folder, messages, configurePortOf(port));
     WindowFields fields;
-    applySettingsToWindow(engine.settings, fields);
-    collectFilePanel(fields, engine.settings);
-    collectConditionsPanel(fields, engine.settings);
-    if (engine.settings.workbookOn) {
-        QString path = engine.settings.workbookPath;
-        openWorkbookConnection(engine.workbook, path, engine.settings.workbookPath, messages);
+    applySettingsToWindow(engine.settings(), fields);
+    collectFilePanel(fields, engine.settings());
+    collectConditionsPanel(fields, engine.settings());
+    if (engine.settings().workbookOn) {
+        QString path = engine.settings().workbookPath;
+        openWorkbookConnection(engine.workbook(), path, engine.settings().workbookPath, messages);
     }
 
     if (!engine.startRun()) return 1;
@@ -113,7 +113,7 @@ int runRun(const QStringList& args, const ProgramFolder& folder) {
     driver.start();
     const int rc = QCoreApplication::exec();
     // The main window saves the settings when it closes.
-    saveSettings(engine.settings, portSlotOf(port), folder, messages);
+    saveSettings(engine.settings(), portSlotOf(port), folder, messages);
     ::close(signalFd);
     return rc;
 }

@@ -29,7 +29,7 @@ int main(int argc, char* argv[]) {
     vel::Engine engine(vel::EnginePlatform{clock, messages, port, mailer, folder,
                                            [] { QCoreApplication::processEvents(); },
                                            [] { QApplication::beep(); }, /*outputThreads=*/true});
-    engine.workbook.app = workbook.get();
+    engine.workbook().app = workbook.get();
     if (!engine.startUp()) return 1;  // no usable clock: the message has been shown
 
     vel::ui::FormMain formMain(engine);

@@ -17,79 +17,79 @@ const Fixed4 kOneMs = Fixed4::fromInt(1);
 }  // namespace
 
 void Engine::processEvents() {
-    if (platform.processEvents) platform.processEvents();
+    if (platform_.processEvents) platform_.processEvents();
 }
 
 void Engine::showStep(int index, const QString& suffix) {
-    monitor.labelMess = QStringLiteral("ｽｸﾘﾌﾟﾄNo.") + QString::number(index) + suffix;
+    monitor_.labelMess = QStringLiteral("ｽｸﾘﾌﾟﾄNo.") + QString::number(index) + suffix;
 }
 
 void Engine::loopProg() {
-    if (!run.running) return;
+    if (!run_.running) return;
     // A tick that is still busy (a message box open, pending events being
     // processed) must not start the loop a second time.
     if (inLoop_) return;
-    if (run.paused) return;
+    if (run_.paused) return;
     inLoop_ = true;
-    const int index = run.stepIndex;
+    const int index = run_.stepIndex;
     const ScriptCommand command =
-        index >= 0 && index < static_cast<int>(tables.scriptTable.size()) ? tables.scriptTable[index] : ScriptCommand{};
+        index >= 0 && index < static_cast<int>(tables_.scriptTable.size()) ? tables_.scriptTable[index] : ScriptCommand{};
     executeCommand(command, index);
-    run.lastExecutedCode = command.code;
-    if (settings.acquisitionLimitMs > 0 &&
-        timer.timerNowMs() > run.runStartMs + settings.acquisitionLimitMs)
-        run.endRequested = true;
-    if (run.stepIndex > tables.scriptCount) endOfRun();
+    run_.lastExecutedCode = command.code;
+    if (settings_.acquisitionLimitMs > 0 &&
+        timer_.timerNowMs() > run_.runStartMs + settings_.acquisitionLimitMs)
+        run_.endRequested = true;
+    if (run_.stepIndex > tables_.scriptCount) endOfRun();
     inLoop_ = false;
     if (stopAfterStep_) {
         stopAfterStep_ = false;
-        if (run.running) forceEnd();
+        if (run_.running) forceEnd();
     }
 }
 
 void Engine::executeCommand(const ScriptCommand& command, int index) {
     auto advance = [this] {
-        ++run.stepIndex;
-        run.stepPhase = 0;
+        ++run_.stepIndex;
+        run_.stepPhase = 0;
     };
     auto startWait = [this](Fixed4 ms) {
-        run.waitRemaining = ms;
-        run.stepPhase = 1;
+        run_.waitRemaining = ms;
+        run_.stepPhase = 1;
         cyclePaced_ = true;
     };
-    const bool firstLook = run.stepPhase == 0;
+    const bool firstLook = run_.stepPhase == 0;
     switch (command.code) {
     case OpSCD:
-        run.startCode[kChannel] = static_cast<uint8_t>(command.param);
+        run_.startCode[kChannel] = static_cast<uint8_t>(command.param);
         advance();
         break;
     case OpECD:
-        if (command.param != 0) run.endCode[kChannel] = static_cast<uint8_t>(command.param);
+        if (command.param != 0) run_.endCode[kChannel] = static_cast<uint8_t>(command.param);
         advance();
         break;
     case OpDCD:
-        if (command.param != 0) run.delimiterCode[kChannel] = static_cast<uint8_t>(command.param);
+        if (command.param != 0) run_.delimiterCode[kChannel] = static_cast<uint8_t>(command.param);
         advance();
         break;
     case OpBRK:
         if (firstLook) {
-            platform.port.setBreak(true);
+            platform_.port.setBreak(true);
             if (command.value != 0) {
                 startWait(command.value);
                 break;
             }
-        } else if (run.waitRemaining >= kOneMs) {
+        } else if (run_.waitRemaining >= kOneMs) {
             break;
         }
-        platform.port.setBreak(false);
+        platform_.port.setBreak(false);
         advance();
         break;
     case OpRTM:
-        if (command.value >= 0) run.receiveTimeout[kChannel] = command.value;
+        if (command.value >= 0) run_.receiveTimeout[kChannel] = command.value;
         advance();
         break;
     case OpSTM:
-        if (command.value >= 0) run.sendTimeout[kChannel] = command.value;
+        if (command.value >= 0) run_.sendTimeout[kChannel] = command.value;
         advance();
         break;
     case OpWTM:
@@ -97,32 +97,32 @@ void Engine::executeCommand(const ScriptCommand& command, int index) {
             showStep(index, QStringLiteral(":WTM"));
             if (command.value >= kOneMs) startWait(command.value);
             else advance();
-        } else if (run.waitRemaining < kOneMs) {
+        } else if (run_.waitRemaining < kOneMs) {
             advance();
         }
         break;
     case OpITM:
-        if (command.value >= 0) run.cycleInterval = command.value;
+        if (command.value >= 0) run_.cycleInterval = command.value;
         advance();
         break;
     case OpPAU:
-        run.paused = true;
-        monitor.nextVisible = true;
-        monitor.focus = MonitorFocus::Next;
+        run_.paused = true;
+        monitor_.nextVisible = true;
+        monitor_.focus = MonitorFocus::Next;
         showStep(index, QStringLiteral(":PAU 停止中！「次へ」ボタンを押して下さい"));
         advance();
         break;
     case OpCLR:
-        platform.port.discardInput();
-        run.receiveBuffer[kChannel].clear();
+        platform_.port.discardInput();
+        run_.receiveBuffer[kChannel].clear();
         advance();
         break;
     case OpBZ0:
-        run.beepOnReceive = true;
+        run_.beepOnReceive = true;
         advance();
         break;
     case OpBZ1:
-        if (platform.beep) platform.beep();
+        if (platform_.beep) platform_.beep();
         advance();
         break;
     case OpSSS:
@@ -138,9 +138,9 @@ void Engine::executeCommand(const ScriptCommand& command, int index) {
                 cyclePaced_ = true;  // the reply came from the line
                 advance();
             } else {
-                startWait(run.receiveTimeout[kChannel]);
+                startWait(run_.receiveTimeout[kChannel]);
             }
-        } else if (takeReplyNow(kChannel) || run.waitRemaining < kOneMs || run.endRequested) {
+        } else if (takeReplyNow(kChannel) || run_.waitRemaining < kOneMs || run_.endRequested) {
             advance();
         }
         break;
@@ -152,17 +152,17 @@ void Engine::executeCommand(const ScriptCommand& command, int index) {
             }
             showStep(index, QStringLiteral(":SND"));
             sendText(command.text);
-            startWait(run.sendTimeout[kChannel]);
-        } else if (platform.port.outputCount() == 0) {
+            startWait(run_.sendTimeout[kChannel]);
+        } else if (platform_.port.outputCount() == 0) {
             advance();
-        } else if (run.waitRemaining < kOneMs) {
-            platform.port.discardOutput();
+        } else if (run_.waitRemaining < kOneMs) {
+            platform_.port.discardOutput();
             advance();
         }
         break;
     case OpSET:
         evaluatePending();
-        run.evaluatedCount = run.valueCount;
+        run_.evaluatedCount = run_.valueCount;
         advance();
         break;
     default:  // empty slots and ERR do nothing during a run
@@ -172,55 +172,55 @@ void Engine::executeCommand(const ScriptCommand& command, int index) {
 }
 
 void Engine::sendText(const QString& text) {
-    for (const QByteArray& bytes : sendWrites(text)) platform.port.write(bytes);
-    log.rsLogLine(loglines::sent(sendLogText(text)));
+    for (const QByteArray& bytes : sendWrites(text)) platform_.port.write(bytes);
+    log_.rsLogLine(loglines::sent(sendLogText(text)));
 }
 
 void Engine::evaluatePending() {
     MeasureContext ctx = measureContext();
-    for (int i = run.evaluatedCount; i < run.valueCount; ++i) dataSetDisp(ctx, i);
+    for (int i = run_.evaluatedCount; i < run_.valueCount; ++i) dataSetDisp(ctx, i);
 }
 
 void Engine::startCycle() {
-    run.nextCycleMs = timer.timerNowMs() + run.cycleInterval;
-    run.valueCount = 0;
-    run.evaluatedCount = 0;
-    run.stepPhase = 0;
-    ++run.stepIndex;
-    run.loopStart = static_cast<int16_t>(run.stepIndex);
+    run_.nextCycleMs = timer_.timerNowMs() + run_.cycleInterval;
+    run_.valueCount = 0;
+    run_.evaluatedCount = 0;
+    run_.stepPhase = 0;
+    ++run_.stepIndex;
+    run_.loopStart = static_cast<int16_t>(run_.stepIndex);
     cyclePaced_ = false;
-    for (int i = 0; i <= kTimeStampItem; ++i) tables.dataItems[i].valueText.clear();
-    const QDateTime now = timer.localNow();
-    log.alarmLogLine(loglines::acquisitionStarted(now));
-    log.rsLogLine(loglines::cycleMarker(now));
+    for (int i = 0; i <= kTimeStampItem; ++i) tables_.dataItems[i].valueText.clear();
+    const QDateTime now = timer_.localNow();
+    log_.alarmLogLine(loglines::acquisitionStarted(now));
+    log_.rsLogLine(loglines::cycleMarker(now));
 }
 
 void Engine::closeCycle(int index) {
-    if (run.lastExecutedCode != OpEEE) {
+    if (run_.lastExecutedCode != OpEEE) {
         showStep(index, QStringLiteral(":EEE"));
-        run.stepPhase = 0;
+        run_.stepPhase = 0;
         evaluatePending();
-        stream.publish(ClosedRecord{run.valueCount, &tables, timer.localNow()});
-        run.evaluatedCount = 0;
-        run.valueCount = 0;
-        if (settings.numberColumnOn) {
-            ++settings.acquisitionNumber;
-            if (hooks.showAcquisitionNumber) hooks.showAcquisitionNumber(settings.acquisitionNumber);
+        stream_.publish(ClosedRecord{run_.valueCount, &tables_, timer_.localNow()});
+        run_.evaluatedCount = 0;
+        run_.valueCount = 0;
+        if (settings_.numberColumnOn) {
+            ++settings_.acquisitionNumber;
+            if (hooks_.showAcquisitionNumber) hooks_.showAcquisitionNumber(settings_.acquisitionNumber);
         }
-        for (int i = 0; i <= kTimeStampItem; ++i) tables.dataItems[i].valueText.clear();
-        if (run.loopStart < 0 || run.endRequested) {
-            run.endRequested = true;
-            ++run.stepIndex;
-            run.stepPhase = 0;
-            monitor.labelMess = QStringLiteral("終了処理中！");
+        for (int i = 0; i <= kTimeStampItem; ++i) tables_.dataItems[i].valueText.clear();
+        if (run_.loopStart < 0 || run_.endRequested) {
+            run_.endRequested = true;
+            ++run_.stepIndex;
+            run_.stepPhase = 0;
+            monitor_.labelMess = QStringLiteral("終了処理中！");
         }
         return;
     }
-    if (timer.timerNowMs() >= run.nextCycleMs) {
-        run.nextCycleMs = run.nextCycleMs + run.cycleInterval;
-        run.stepIndex = run.loopStart;
+    if (timer_.timerNowMs() >= run_.nextCycleMs) {
+        run_.nextCycleMs = run_.nextCycleMs + run_.cycleInterval;
+        run_.stepIndex = run_.loopStart;
         cyclePaced_ = false;
-        log.rsLogLine(loglines::cycleMarker(timer.localNow()));
+        log_.rsLogLine(loglines::cycleMarker(timer_.localNow()));
     }
 }
 
@@ -228,15 +228,15 @@ void Engine::endOfRun() {
     MailContext mail = mailContext();
     mailCheck(mail, false);
     finishOutputThreads();
-    run.runEndDate = timer.localNow();
-    monitor.lampColour = kColourRed;
-    log.alarmLogLine(loglines::acquisitionEnded(timer.localNow()));
-    platform.messages.info(QStringLiteral("スクリプトの処理を終了しました"));
-    monitor.labelMess = QStringLiteral("終了しました！ 「戻る」ボタンを押して下さい");
-    monitor.rsEndVisible = false;
-    monitor.closeVisible = true;
-    monitor.focus = MonitorFocus::Close;
-    run.running = false;
+    run_.runEndDate = timer_.localNow();
+    monitor_.lampColour = kColourRed;
+    log_.alarmLogLine(loglines::acquisitionEnded(timer_.localNow()));
+    platform_.messages.info(QStringLiteral("スクリプトの処理を終了しました"));
+    monitor_.labelMess = QStringLiteral("終了しました！ 「戻る」ボタンを押して下さい");
+    monitor_.rsEndVisible = false;
+    monitor_.closeVisible = true;
+    monitor_.focus = MonitorFocus::Close;
+    run_.running = false;
 }
 
 }  // namespace vel

@@ -152,30 +152,47 @@ public:
     // A communication event of channel 0.
     void receiveEvent(const CommEvent& event);
 
-    bool running() const { return run.running; }
-    bool runOver() const { return monitor.closeVisible; }
+    bool running() const { return run_.running; }
+    bool runOver() const { return monitor_.closeVisible; }
 
-    EnginePlatform platform;
-    Timer timer;
-    RunState run;
-    ScriptTables tables;
-    SettingsRecord settings;
-    MailRecords mailRecords;
-    MailState mailState;
-    AlarmMailPending pending;
-    RunMonitorModel monitor;
-    LineReportState lineReport;
-    Logs logs;
-    LineHooks lineHooks;
-    ObservedLogSink log{logs, lineHooks};
-    CsvWriter csv;
-    WorkbookConnection workbook;
-    MainWindowHooks hooks;
-    // Evaluated values and closed records go out here; every output of a
-    // run is a subscriber (more may subscribe: the trend view, the uplink).
-    RecordStream stream;
+    // What the windows, velloran-cli and the tests reach of the engine.
+    SettingsRecord& settings() { return settings_; }
+    const SettingsRecord& settings() const { return settings_; }
+    // The run monitor model the window shows (tests set it to drive the view).
+    RunMonitorModel& monitor() { return monitor_; }
+    const RunMonitorModel& monitor() const { return monitor_; }
+    const RunState& run() const { return run_; }
+    const ScriptTables& tables() const { return tables_; }
+    WorkbookConnection& workbook() { return workbook_; }
+    MainWindowHooks& hooks() { return hooks_; }
+    LineHooks& lineHooks() { return lineHooks_; }
+    RecordStream& stream() { return stream_; }
+    const EnginePlatform& platform() const { return platform_; }
+    const Timer& timer() const { return timer_; }
+    // The main window's unload: the CSV file and both logs closed.
+    void closeOutputs();
 
 private:
+    EnginePlatform platform_;
+    Timer timer_;
+    RunState run_;
+    ScriptTables tables_;
+    SettingsRecord settings_;
+    MailRecords mailRecords_;
+    MailState mailState_;
+    AlarmMailPending pending_;
+    RunMonitorModel monitor_;
+    LineReportState lineReport_;
+    Logs logs_;
+    LineHooks lineHooks_;
+    ObservedLogSink log_{logs_, lineHooks_};
+    CsvWriter csv_;
+    WorkbookConnection workbook_;
+    MainWindowHooks hooks_;
+    // Evaluated values and closed records go out here; every output of a
+    // run is a subscriber (more may subscribe: the trend view, the uplink).
+    RecordStream stream_;
+
     void executeCommand(const ScriptCommand& command, int index);
     void evaluatePending();
     void startCycle();
@@ -196,14 +213,14 @@ private:
     void startOutputThreads();
     void finishOutputThreads();
 
-    DirectMailSender mailSender_{platform.mailer};  // every mail sent at once, on the run's thread
+    DirectMailSender mailSender_{platform_.mailer};  // every mail sent at once, on the run's thread
     // The outputs of the record stream, in the order they take each value:
     // workbook cells, the run monitor grid, the alarm log; then each closed
     // record: the workbook cursor, the CSV row, the mail check.
-    WorkbookOutput workbookOutput_{workbook, settings, log, platform.messages, hooks.cursor};
-    MonitorOutput monitorOutput_{monitor, settings};
-    AlarmLogOutput alarmLogOutput_{log};
-    CsvOutput csvOutput_{csv, settings};
+    WorkbookOutput workbookOutput_{workbook_, settings_, log_, platform_.messages, hooks_.cursor};
+    MonitorOutput monitorOutput_{monitor_, settings_};
+    AlarmLogOutput alarmLogOutput_{log_};
+    CsvOutput csvOutput_{csv_, settings_};
     MailOutput mailOutput_{[this] { return mailContext(); }};
     // The output threads (outputThreads); declared last, so that they are
     // gone before the log and the clock their reports use.

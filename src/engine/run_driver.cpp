@@ -63,7 +63,7 @@ void RunDriver::schedule() {
         timer_.start(0);
         break;
     case TickPlan::When::At: {
-        const int64_t ms = wholeMsUntil(plan.atMs, engine_.timer.timerNowMs());
+        const int64_t ms = wholeMsUntil(plan.atMs, engine_.timer().timerNowMs());
         timer_.start(static_cast<int>(std::min<int64_t>(ms, std::numeric_limits<int>::max())));
         break;
     }

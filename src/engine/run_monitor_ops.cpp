@@ -9,54 +9,54 @@
 namespace vel {
 
 void Engine::timerTick() {
-    const Fixed4 now = timer.timerNowMs();
+    const Fixed4 now = timer_.timerNowMs();
     Fixed4 elapsed = now - previousTickMs_;
     if (elapsed < 0) elapsed = Fixed4{};
-    if (run.waitRemaining > 0) run.waitRemaining = run.waitRemaining - elapsed;
+    if (run_.waitRemaining > 0) run_.waitRemaining = run_.waitRemaining - elapsed;
     previousTickMs_ = now;
     loopProg();
 }
 
 const ScriptCommand* Engine::currentCommand() const {
-    if (run.stepIndex < 0 || run.stepIndex >= static_cast<int>(tables.scriptTable.size())) return nullptr;
-    return &tables.scriptTable[static_cast<size_t>(run.stepIndex)];
+    if (run_.stepIndex < 0 || run_.stepIndex >= static_cast<int>(tables_.scriptTable.size())) return nullptr;
+    return &tables_.scriptTable[static_cast<size_t>(run_.stepIndex)];
 }
 
 bool Engine::waitingForNextCycle() const {
     const ScriptCommand* command = currentCommand();
-    return run.lastExecutedCode == OpEEE && command && command->code == OpEEE;
+    return run_.lastExecutedCode == OpEEE && command && command->code == OpEEE;
 }
 
 Fixed4 Engine::nextDeadlineMs() const {
-    if (!run.running || run.paused) return Fixed4{};
-    if (run.stepPhase == 1 && run.waitRemaining > 0) return previousTickMs_ + run.waitRemaining;
-    return waitingForNextCycle() && run.cycleInterval > 0 ? run.nextCycleMs : Fixed4{};
+    if (!run_.running || run_.paused) return Fixed4{};
+    if (run_.stepPhase == 1 && run_.waitRemaining > 0) return previousTickMs_ + run_.waitRemaining;
+    return waitingForNextCycle() && run_.cycleInterval > 0 ? run_.nextCycleMs : Fixed4{};
 }
 
 bool Engine::replyWaitingForLoop() const {
-    if (!run.running || run.paused) return false;
-    if (!replyBuffered(run, 0)) return false;
+    if (!run_.running || run_.paused) return false;
+    if (!replyBuffered(run_, 0)) return false;
     const ScriptCommand* command = currentCommand();
     const bool onReceive = command && command->code == OpRCV;
     // A wait for time (WTM, BRK, SND's send time-out, the cycle grid) is
     // kept; a receive wait ends as soon as the reply is there.
-    if (run.stepPhase == 1 && run.waitRemaining > 0 && !onReceive) return false;
-    return !(waitingForNextCycle() && timer.timerNowMs() < run.nextCycleMs);
+    if (run_.stepPhase == 1 && run_.waitRemaining > 0 && !onReceive) return false;
+    return !(waitingForNextCycle() && timer_.timerNowMs() < run_.nextCycleMs);
 }
 
 TickPlan Engine::nextTick() const {
     using When = TickPlan::When;
-    if (!run.running || run.paused) return {When::Idle, {}};
+    if (!run_.running || run_.paused) return {When::Idle, {}};
     if (stopAfterStep_ || replyWaitingForLoop()) return {When::Now, {}};
     TickPlan plan{When::Now, {}};
     const ScriptCommand* command = currentCommand();
-    if (run.stepPhase == 1 && run.waitRemaining > 0) {
+    if (run_.stepPhase == 1 && run_.waitRemaining > 0) {
         // SND waits for its bytes to leave; once they have, the wait is over.
-        const bool sent = command && command->code == OpSND && platform.port.outputCount() == 0;
-        if (!sent) plan = {When::At, previousTickMs_ + run.waitRemaining};
+        const bool sent = command && command->code == OpSND && platform_.port.outputCount() == 0;
+        if (!sent) plan = {When::At, previousTickMs_ + run_.waitRemaining};
     } else if (waitingForNextCycle()) {
-        if (run.cycleInterval > 0) {
-            if (timer.timerNowMs() < run.nextCycleMs) plan = {When::At, run.nextCycleMs};
+        if (run_.cycleInterval > 0) {
+            if (timer_.timerNowMs() < run_.nextCycleMs) plan = {When::At, run_.nextCycleMs};
         } else if (!cyclePaced_) {
             // Without an interval the next cycle is always due; a cycle that
             // waited for nothing is paced by the usual tick instead of a busy loop.
@@ -64,8 +64,8 @@ TickPlan Engine::nextTick() const {
         }
     }
     // The acquisition-time limit ends a run also while it waits.
-    if (settings.acquisitionLimitMs > 0 && !run.endRequested && plan.when != When::Now) {
-        const Fixed4 limit = run.runStartMs + settings.acquisitionLimitMs + Fixed4::fromRaw(1);
+    if (settings_.acquisitionLimitMs > 0 && !run_.endRequested && plan.when != When::Now) {
+        const Fixed4 limit = run_.runStartMs + settings_.acquisitionLimitMs + Fixed4::fromRaw(1);
         if (plan.when != When::At || limit < plan.atMs) plan = {When::At, limit};
     }
     return plan;
@@ -75,18 +75,18 @@ int Engine::nextTickIntervalMs(int tickMs) const {
     const TickPlan plan = nextTick();
     if (plan.when == TickPlan::When::Now) return 0;
     if (plan.when != TickPlan::When::At) return tickMs;
-    const int64_t ms = wholeMsUntil(plan.atMs, timer.timerNowMs());
+    const int64_t ms = wholeMsUntil(plan.atMs, timer_.timerNowMs());
     return ms < tickMs ? static_cast<int>(ms) : tickMs;
 }
 
 void Engine::receiveEvent(const CommEvent& event) {
-    ReceiveContext ctx{run, monitor, platform.port, timer, lineReport};
+    ReceiveContext ctx{run_, monitor_, platform_.port, timer_, lineReport_};
     handleCommEvent(ctx, 0, event);
     if (afterReceiveEvent) afterReceiveEvent();
 }
 
 bool Engine::takeReplyNow(int channel) {
-    const std::optional<QStringList> fields = takeReply(run, log, channel, platform.beep);
+    const std::optional<QStringList> fields = takeReply(run_, log_, channel, platform_.beep);
     if (!fields) return false;
     MeasureContext ctx = measureContext();
     storeReplyFields(ctx, *fields);
@@ -94,44 +94,49 @@ bool Engine::takeReplyNow(int channel) {
 }
 
 MeasureContext Engine::measureContext() {
-    return MeasureContext{run, tables, settings, pending, timer, stream};
+    return MeasureContext{run_, tables_, settings_, pending_, timer_, stream_};
 }
 
 MailContext Engine::mailContext() {
-    return MailContext{settings, run, tables, monitor, pending, mailState, mailRecords,
-                       timer, mailOutbox_ ? static_cast<MailSender&>(*mailOutbox_) : mailSender_, log,
-                       platform.folder};
+    return MailContext{settings_, run_, tables_, monitor_, pending_, mailState_, mailRecords_,
+                       timer_, mailOutbox_ ? static_cast<MailSender&>(*mailOutbox_) : mailSender_, log_,
+                       platform_.folder};
 }
 
 void Engine::continueAfterPause() {
-    run.paused = false;
-    monitor.nextVisible = false;
-    monitor.labelMess.clear();
+    run_.paused = false;
+    monitor_.nextVisible = false;
+    monitor_.labelMess.clear();
 }
 
 void Engine::requestStop() {
-    if (!run.running) return;
-    if (!platform.messages.ask(QStringLiteral("データ取得を終了しますか？"))) return;
+    if (!run_.running) return;
+    if (!platform_.messages.ask(QStringLiteral("データ取得を終了しますか？"))) return;
     // A step is never cut in half: a stop confirmed while one runs (its
     // message box open) is carried out when the step is done.
     if (inLoop_) stopAfterStep_ = true;
     else forceEnd();
 }
 
+void Engine::closeOutputs() {
+    csv_.closeCsv();
+    logs_.closeLogs();
+}
+
 void Engine::forceEnd() {
     finishOutputThreads();
-    run.paused = false;
-    monitor.nextVisible = false;
-    if (!(run.runEndDate > run.runStartDate)) run.runEndDate = timer.localNow();
-    run.running = false;
-    if (platform.port.isOpen()) platform.port.close();
-    csv.closeCsv();
-    dataLogWrite(platform.folder, run.runStartDate, run.runEndDate, monitor);
-    monitor.rsEndVisible = false;
-    monitor.closeVisible = true;
-    monitor.focus = MonitorFocus::Close;
-    monitor.lampColour = kColourRed;
-    monitor.labelMess = QStringLiteral("強制終了しました！ 「戻る」ボタンを押して下さい");
+    run_.paused = false;
+    monitor_.nextVisible = false;
+    if (!(run_.runEndDate > run_.runStartDate)) run_.runEndDate = timer_.localNow();
+    run_.running = false;
+    if (platform_.port.isOpen()) platform_.port.close();
+    csv_.closeCsv();
+    dataLogWrite(platform_.folder, run_.runStartDate, run_.runEndDate, monitor_);
+    monitor_.rsEndVisible = false;
+    monitor_.closeVisible = true;
+    monitor_.focus = MonitorFocus::Close;
+    monitor_.lampColour = kColourRed;
+    monitor_.labelMess = QStringLiteral("強制終了しました！ 「戻る」ボタンを押して下さい");
 }
 
 }  // namespace vel
@@ -147,23 +152,23 @@ constexpr std::chrono::milliseconds kWorkbookFinishLimit{15'000};
 }  // namespace
 
 void Engine::startOutputThreads() {
-    if (!platform.outputThreads) return;
-    if (!mailOutbox_) mailOutbox_ = std::make_unique<MailOutbox>(platform.mailer);
-    if (!workbook.app) return;
+    if (!platform_.outputThreads) return;
+    if (!mailOutbox_) mailOutbox_ = std::make_unique<MailOutbox>(platform_.mailer);
+    if (!workbook_.app) return;
     if (!workbookWriter_) {
-        workbookWriter_ = std::make_unique<WorkbookWriter>(workbook.app);
+        workbookWriter_ = std::make_unique<WorkbookWriter>(workbook_.app);
         // What a refused direct write does, once the refusal comes back.
         workbookWriter_->setOnFailure([this](WorkbookWriteFailure failure) {
-            workbook.workbookOpen = false;
-            if (failure == WorkbookWriteFailure::CellSelect) platform.messages.info(workbookAccessFailedMessage());
-            else log.alarmLogLine(loglines::workbookUnreachable(timer.localNow()));
+            workbook_.workbookOpen = false;
+            if (failure == WorkbookWriteFailure::CellSelect) platform_.messages.info(workbookAccessFailedMessage());
+            else log_.alarmLogLine(loglines::workbookUnreachable(timer_.localNow()));
         });
         workbookWriter_->setOnDropped([this](int dropped) {
-            log.alarmLogLine(loglines::workbookRecordsSkipped(timer.localNow(), dropped));
+            log_.alarmLogLine(loglines::workbookRecordsSkipped(timer_.localNow(), dropped));
         });
     }
     workbookWriter_->reset();
-    workbook.writer = workbookWriter_.get();
+    workbook_.writer = workbookWriter_.get();
 }
 
 // Before a run is reported over: every mail sent and every cell written, or
@@ -172,7 +177,7 @@ void Engine::finishOutputThreads() {
     if (mailOutbox_) mailOutbox_->finish(kMailFinishLimit);
     if (workbookWriter_) workbookWriter_->finish(kWorkbookFinishLimit);
     // Between runs the window drives the office itself.
-    workbook.writer = nullptr;
+    workbook_.writer = nullptr;
 }
 
 }  // namespace vel

@@ -21,27 +21,27 @@ bool fileExists(const QString& path) { return QFileInfo(path).isFile(); }
 }  // namespace
 
 Engine::Engine(EnginePlatform p)
-    : platform(std::move(p)),
-      timer(platform.clock),
-      logs(platform.folder, settings, monitor),
-      csv(platform.messages) {
-    platform.port.setEventHandler([this](const CommEvent& event) { receiveEvent(event); });
+    : platform_(std::move(p)),
+      timer_(platform_.clock),
+      logs_(platform_.folder, settings_, monitor_),
+      csv_(platform_.messages) {
+    platform_.port.setEventHandler([this](const CommEvent& event) { receiveEvent(event); });
     for (RecordSubscriber* output : std::initializer_list<RecordSubscriber*>{
              &workbookOutput_, &monitorOutput_, &alarmLogOutput_, &csvOutput_, &mailOutput_})
-        stream.subscribe(*output);
+        stream_.subscribe(*output);
 }
 
 bool Engine::startUp() {
-    return vel::startUp(timer, platform.messages, run, [this] { rotateLogs(platform.folder); });
+    return vel::startUp(timer_, platform_.messages, run_, [this] { rotateLogs(platform_.folder); });
 }
 
 bool Engine::portOpen() {
-    if (!platform.port.isOpen()) platform.port.open();
-    if (!platform.port.isOpen()) {
-        platform.messages.info(QStringLiteral("通信ポートがオープンできません！"));
+    if (!platform_.port.isOpen()) platform_.port.open();
+    if (!platform_.port.isOpen()) {
+        platform_.messages.info(QStringLiteral("通信ポートがオープンできません！"));
         return false;
     }
-    platform.port.prepare();
+    platform_.port.prepare();
     return true;
 }
 
@@ -52,19 +52,19 @@ bool Engine::startChecksPass() {
         bool failed;
         const char16_t* text;
     };
-    const QString csvName = settings.csvPath.trimmed();
-    const QString normalName = settings.normalMailFile.trimmed();
-    const QString alarmName = settings.alarmMailFile.trimmed();
+    const QString csvName = settings_.csvPath.trimmed();
+    const QString normalName = settings_.normalMailFile.trimmed();
+    const QString alarmName = settings_.alarmMailFile.trimmed();
     const Check checks[] = {
-        {settings.csvOn && csvName.isEmpty(), u"CSVファイルを指定してください！"},
-        {settings.normalMailOn && normalName.isEmpty(), u"通常メール設定ファイルを指定して下さい！"},
-        {settings.normalMailOn && !fileExists(normalName), u"通常メール設定ファイルがありません！"},
-        {settings.alarmMailOn && alarmName.isEmpty(), u"アラームメール設定ファイルを指定して下さい！"},
-        {settings.alarmMailOn && !fileExists(alarmName), u"アラームメール設定ファイルがありません！"},
+        {settings_.csvOn && csvName.isEmpty(), u"CSVファイルを指定してください！"},
+        {settings_.normalMailOn && normalName.isEmpty(), u"通常メール設定ファイルを指定して下さい！"},
+        {settings_.normalMailOn && !fileExists(normalName), u"通常メール設定ファイルがありません！"},
+        {settings_.alarmMailOn && alarmName.isEmpty(), u"アラームメール設定ファイルを指定して下さい！"},
+        {settings_.alarmMailOn && !fileExists(alarmName), u"アラームメール設定ファイルがありません！"},
     };
     for (const Check& check : checks) {
         if (check.failed) {
-            platform.messages.info(QString::fromUtf16(check.text));
+            platform_.messages.info(QString::fromUtf16(check.text));
             return false;
         }
     }
@@ -72,37 +72,37 @@ bool Engine::startChecksPass() {
 }
 
 bool Engine::startRun() {
-    if (run.running) return false;
-    saveSettings(settings, portSlotOf(platform.port), platform.folder, platform.messages);
+    if (run_.running) return false;
+    saveSettings(settings_, portSlotOf(platform_.port), platform_.folder, platform_.messages);
     if (!startChecksPass()) return false;
     if (!portOpen()) {
-        platform.messages.info(QStringLiteral("通信CH") + QString::number(settings.portNumber[kChannel]) +
+        platform_.messages.info(QStringLiteral("通信CH") + QString::number(settings_.portNumber[kChannel]) +
                                QStringLiteral("が使用できません！"));
         return false;
     }
-    resetRunState(run, tables);
+    resetRunState(run_, tables_);
     // Characters left over from the previous run (a reply cut off by its end)
     // would otherwise become the first values of this one; the port's own
     // input was discarded when it was prepared.
-    run.receiveBuffer[kChannel].clear();
-    if (!loadScript(tables, settings.scriptPath, platform.messages)) return false;
-    if (!loadMailRecordsForRun(settings, mailRecords, platform.messages)) return false;
-    getStartCell(workbook, settings, platform.messages, hooks.cursor);
+    run_.receiveBuffer[kChannel].clear();
+    if (!loadScript(tables_, settings_.scriptPath, platform_.messages)) return false;
+    if (!loadMailRecordsForRun(settings_, mailRecords_, platform_.messages)) return false;
+    getStartCell(workbook_, settings_, platform_.messages, hooks_.cursor);
     startOutputThreads();
 
-    run.stepIndex = 0;
+    run_.stepIndex = 0;
     openRunMonitor();
 
-    run.runStartDate = timer.localNow();
-    run.runStartMs = timer.timerNowMs();
-    startMailRun(mailState, settings, run.runStartMs);
+    run_.runStartDate = timer_.localNow();
+    run_.runStartMs = timer_.timerNowMs();
+    startMailRun(mailState_, settings_, run_.runStartMs);
 
-    run.stepIndex = 0;
-    run.stepPhase = 0;
-    run.valueCount = 0;
-    run.evaluatedCount = 0;
-    run.endRequested = false;
-    run.running = true;
+    run_.stepIndex = 0;
+    run_.stepPhase = 0;
+    run_.valueCount = 0;
+    run_.evaluatedCount = 0;
+    run_.endRequested = false;
+    run_.running = true;
     processEvents();
     return true;
 }
@@ -112,10 +112,10 @@ bool Engine::startRun() {
 // replaces it), the first tick at once (the loop does nothing until the run
 // is set going).
 void Engine::openRunMonitor() {
-    monitor.reset();
-    monitor.labelErrorMess = refusedSettingsLine(platform.port);
+    monitor_.reset();
+    monitor_.labelErrorMess = refusedSettingsLine(platform_.port);
     previousTickMs_ = Fixed4{};
-    if (hooks.showRunMonitor) hooks.showRunMonitor();
+    if (hooks_.showRunMonitor) hooks_.showRunMonitor();
     timerTick();
 }
 

@@ -63,8 +63,8 @@ FormExe::FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent
     commandRsEnd_->show();
     commandNext_->hide();
     labelSetumei_->hide();
-    checkRsLog_->setChecked(engine_.settings.rsLogEnabled);
-    checkAlarmLog_->setChecked(engine_.settings.alarmLogEnabled);
+    checkRsLog_->setChecked(engine_.settings().rsLogEnabled);
+    checkAlarmLog_->setChecked(engine_.settings().alarmLogEnabled);
     showLogSwitches();
     setDetail(false);
     refresh();
@@ -135,7 +135,7 @@ QWidget* FormExe::buildDataTab() {
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::NoSelection);
     for (int c = 0; c < kGridColumns; ++c) grid_->setColumnWidth(c, px(kColumnTwips[c]));
-    labelDataLogFile_ = label(page, savedAt(engine_.platform.folder, "DataLog.log"), "LabelDataLogFile");
+    labelDataLogFile_ = label(page, savedAt(engine_.platform().folder, "DataLog.log"), "LabelDataLogFile");
     return page;
 }
 
@@ -144,11 +144,11 @@ QWidget* FormExe::buildTermTab() {
     txtTerm_ = pane(page, "txtTerm");
     labelSetumei_ = label(page, QStringLiteral("●：送信 ○：受信"), "LabelSetumei");
     checkRsLog_ = checkBox(page, "CheckRsLog", QStringLiteral("通信ﾛｸﾞ保存"));
-    labelRsLogFile_ = label(page, savedAt(engine_.platform.folder, "RsLog.log"), "LabelRsLogFile");
+    labelRsLogFile_ = label(page, savedAt(engine_.platform().folder, "RsLog.log"), "LabelRsLogFile");
     labelErrorMess_ = label(page, QString(), "LabelErrorMess");
     setTextColour(labelErrorMess_, Qt::red);
     connect(checkRsLog_, &QCheckBox::toggled, this, [this](bool on) {
-        engine_.settings.rsLogEnabled = on;
+        engine_.settings().rsLogEnabled = on;
         showLogSwitches();
     });
     return page;
@@ -158,9 +158,9 @@ QWidget* FormExe::buildAlarmTab() {
     auto* page = new QWidget;
     txtLog_ = pane(page, "txtLog");
     checkAlarmLog_ = checkBox(page, "CheckAlarmLog", QStringLiteral("ｱﾗｰﾑﾛｸﾞ保存"));
-    labelAlarmLogFile_ = label(page, savedAt(engine_.platform.folder, "AlarmLog.log"), "LabelAlarmLogFile");
+    labelAlarmLogFile_ = label(page, savedAt(engine_.platform().folder, "AlarmLog.log"), "LabelAlarmLogFile");
     connect(checkAlarmLog_, &QCheckBox::toggled, this, [this](bool on) {
-        engine_.settings.alarmLogEnabled = on;
+        engine_.settings().alarmLogEnabled = on;
         showLogSwitches();
     });
     return page;
@@ -226,7 +226,7 @@ void FormExe::refreshAtMostEveryTick() {
 }
 
 void FormExe::refresh() {
-    const RunMonitorModel& m = engine_.monitor;
+    const RunMonitorModel& m = engine_.monitor();
     if (m.lampColour != lampShown_) {
         setTextColour(labelLamp_, colourOf(m.lampColour));
         lampShown_ = m.lampColour;
@@ -258,7 +258,7 @@ void FormExe::commandClose() { close(); }
 
 // During a run the window stays: only a run that is over can be left.
 void FormExe::closeEvent(QCloseEvent* event) {
-    if (!engine_.monitor.closeVisible) {
+    if (!engine_.monitor().closeVisible) {
         event->ignore();
         return;
     }

@@ -32,8 +32,8 @@ constexpr int kPanelTopTwips = 90;
 FormMain::FormMain(Engine& engine, QWidget* parent)
     : QMainWindow(parent),
       engine_(engine),
-      context_{engine.settings, engine.workbook, engine.platform.port, engine.platform.messages,
-               engine.platform.folder} {
+      context_{engine.settings(), engine.workbook(), engine.platform().port, engine.platform().messages,
+               engine.platform().folder} {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Velloran"));
     panelArea_ = new QWidget(this);
@@ -56,7 +56,7 @@ FormMain::FormMain(Engine& engine, QWidget* parent)
 }
 
 FormMain::~FormMain() {
-    engine_.hooks = MainWindowHooks{};
+    engine_.hooks() = MainWindowHooks{};
     delete exe_.data();
 }
 
@@ -84,13 +84,13 @@ void FormMain::buildMenus() {
 }
 
 void FormMain::connectEngineHooks() {
-    engine_.hooks.showAcquisitionNumber = [this](int32_t number) {
+    engine_.hooks().showAcquisitionNumber = [this](int32_t number) {
         cond_->textCellNo->setText(QString::number(number));
     };
-    engine_.hooks.cursor.showColumn = [this](const QString& letters) { file_->textStartCol->setText(letters); };
-    engine_.hooks.cursor.showRow = [this](int32_t row) { file_->textStartRow->setText(QString::number(row)); };
-    engine_.hooks.cursor.processEvents = [] { QCoreApplication::processEvents(); };
-    engine_.hooks.showRunMonitor = [this] { openRunMonitor(); };
+    engine_.hooks().cursor.showColumn = [this](const QString& letters) { file_->textStartCol->setText(letters); };
+    engine_.hooks().cursor.showRow = [this](int32_t row) { file_->textStartRow->setText(QString::number(row)); };
+    engine_.hooks().cursor.processEvents = [] { QCoreApplication::processEvents(); };
+    engine_.hooks().showRunMonitor = [this] { openRunMonitor(); };
 }
 
 void FormMain::placePanels() {
@@ -113,10 +113,10 @@ void FormMain::load() {
     placePanels();
     file_->workbookNameCheck();
     cond_->textMin->setText(QStringLiteral("60"));
-    loadSettings(engine_.settings, context_.folder, context_.messages, configurePortOf(context_.port));
+    loadSettings(engine_.settings(), context_.folder, context_.messages, configurePortOf(context_.port));
     rs_->loadPropertySettings();
     WindowFields fields = readFields();
-    applySettingsToWindow(engine_.settings, fields);
+    applySettingsToWindow(engine_.settings(), fields);
     showFields(fields);
     showMainPanel();
     show();
@@ -152,7 +152,7 @@ void FormMain::openRsPanel() {
 }
 
 void FormMain::commandCondOk() {
-    collectConditionsPanel(readFields(), engine_.settings);
+    collectConditionsPanel(readFields(), engine_.settings());
     showMainPanel();
 }
 
@@ -165,7 +165,7 @@ void FormMain::commandRsOk() {
 void FormMain::commandRsNg() { showMainPanel(); }
 
 void FormMain::commandStart() {
-    collectFilePanel(readFields(), engine_.settings);
+    collectFilePanel(readFields(), engine_.settings());
     commandCondOk();
     engine_.startRun();
 }
@@ -181,14 +181,13 @@ void FormMain::closeEvent(QCloseEvent* event) {
 }
 
 void FormMain::unload() {
-    collectFilePanel(readFields(), engine_.settings);
+    collectFilePanel(readFields(), engine_.settings());
     commandCondOk();
-    saveSettings(engine_.settings, portSlotOf(context_.port), context_.folder, context_.messages);
+    saveSettings(engine_.settings(), portSlotOf(context_.port), context_.folder, context_.messages);
     // The spreadsheet is let go without saving or closing the workbook.
-    if (engine_.workbook.app) engine_.workbook.app->release();
-    engine_.workbook.workbookOpen = false;
-    engine_.csv.closeCsv();
-    engine_.logs.closeLogs();
+    if (engine_.workbook().app) engine_.workbook().app->release();
+    engine_.workbook().workbookOpen = false;
+    engine_.closeOutputs();
 }
 
 void FormMain::openRunMonitor() {

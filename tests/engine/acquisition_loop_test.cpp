@@ -69,7 +69,7 @@ TEST(AcquisitionLoop, WaitsAreMeasuredOnTheClockNotByTicks) {
         rig.tick(c.tickMs);  // SSS
         rig.tick(c.tickMs);  // the wait starts (or ends at once)
         const double started = rig.clock.nowMs();
-        for (int i = 0; i < 100 && rig.engine.run.stepIndex == 1; ++i) rig.tick(c.tickMs);
+        for (int i = 0; i < 100 && rig.engine.run().stepIndex == 1; ++i) rig.tick(c.tickMs);
         const double waited = rig.clock.nowMs() - started;
         EXPECT_GE(waited, c.minMs) << c.wait << " every " << c.tickMs;
         EXPECT_LE(waited, c.maxMs) << c.wait << " every " << c.tickMs;
@@ -84,9 +84,9 @@ TEST(AcquisitionLoop, ReceiveTakesBufferedRepliesAndGivesUpOnItsTimeOut) {
         rig.tick();  // SSS
         rig.port.receive("12.5,3.0\r");
         rig.tick();  // RCV
-        EXPECT_EQ(rig.engine.run.stepIndex, 2);
-        EXPECT_EQ(rig.engine.run.valueCount, 2);
-        EXPECT_EQ(rig.engine.tables.dataItems[0].valueText, "12.5");
+        EXPECT_EQ(rig.engine.run().stepIndex, 2);
+        EXPECT_EQ(rig.engine.run().valueCount, 2);
+        EXPECT_EQ(rig.engine.tables().dataItems[0].valueText, "12.5");
     }
     {  // RTM 0: the second look gives up
         EngineRig rig;
@@ -95,20 +95,21 @@ TEST(AcquisitionLoop, ReceiveTakesBufferedRepliesAndGivesUpOnItsTimeOut) {
         rig.tick();  // RTM
         rig.tick();  // SSS
         rig.tick();  // RCV first look
-        EXPECT_EQ(rig.engine.run.stepIndex, 2);
+        EXPECT_EQ(rig.engine.run().stepIndex, 2);
         rig.tick();
-        EXPECT_EQ(rig.engine.run.stepIndex, 3);
+        EXPECT_EQ(rig.engine.run().stepIndex, 3);
     }
     {  // an end request stops the wait at the next look
         EngineRig rig;
         rig.useScript({"SSS", "RCV", "EEE"});
+        rig.engine.settings().acquisitionLimitMs = Fixed4::fromInt(15);  // passed after the second tick
         ASSERT_TRUE(rig.start());
         rig.tick();
         rig.tick();
-        EXPECT_EQ(rig.engine.run.stepIndex, 1);
-        rig.engine.run.endRequested = true;
+        EXPECT_EQ(rig.engine.run().stepIndex, 1);
+        ASSERT_TRUE(rig.engine.run().endRequested);
         rig.tick();
-        EXPECT_EQ(rig.engine.run.stepIndex, 2);
+        EXPECT_EQ(rig.engine.run().stepIndex, 2);
     }
 }
 
@@ -123,7 +124,7 @@ TEST(AcquisitionLoop, SendWritesMarkedBytesAndDiscardsWhatDoesNotLeaveInTime) {
     EXPECT_EQ(rig.port.outputDiscards, 0);
     rig.runFor(100);
     EXPECT_EQ(rig.port.outputDiscards, 1);
-    EXPECT_EQ(rig.engine.run.stepIndex, 3);  // moved on to EEE
+    EXPECT_EQ(rig.engine.run().stepIndex, 3);  // moved on to EEE
 }
 
 TEST(AcquisitionLoop, CharacterCodeCommandsAndBreak) {
@@ -131,9 +132,9 @@ TEST(AcquisitionLoop, CharacterCodeCommandsAndBreak) {
     rig.useScript({"SCD:%SX", "ECD:%00", "DCD:;", "SCD:%00", "BRK:0.05", "SSS", "EEE"});
     ASSERT_TRUE(rig.start()) << rig.box.shown.join("|").toStdString();
     rig.runFor(50);
-    EXPECT_EQ(rig.engine.run.startCode[0], 0);   // SCD 0 clears the start code
-    EXPECT_EQ(rig.engine.run.endCode[0], 13);    // ECD 0 keeps the previous end code
-    EXPECT_EQ(rig.engine.run.delimiterCode[0], ';');
+    EXPECT_EQ(rig.engine.run().startCode[0], 0);   // SCD 0 clears the start code
+    EXPECT_EQ(rig.engine.run().endCode[0], 13);    // ECD 0 keeps the previous end code
+    EXPECT_EQ(rig.engine.run().delimiterCode[0], ';');
     EXPECT_EQ(rig.port.breaks, (QList<bool>{true}));
     rig.runFor(60);
     EXPECT_EQ(rig.port.breaks, (QList<bool>{true, false}));
@@ -144,13 +145,13 @@ TEST(AcquisitionLoop, PauseStopsEverythingUntilNext) {
     rig.useScript({"SSS", "WTM:0", "ITM:0", "PAU", "SND:X", "EEE"});
     ASSERT_TRUE(rig.start());
     rig.runFor(100);
-    EXPECT_TRUE(rig.engine.run.paused);
-    EXPECT_EQ(rig.engine.monitor.labelMess, QStringLiteral("ｽｸﾘﾌﾟﾄNo.3:PAU 停止中！「次へ」ボタンを押して下さい"));
-    EXPECT_TRUE(rig.engine.monitor.nextVisible);
+    EXPECT_TRUE(rig.engine.run().paused);
+    EXPECT_EQ(rig.engine.monitor().labelMess, QStringLiteral("ｽｸﾘﾌﾟﾄNo.3:PAU 停止中！「次へ」ボタンを押して下さい"));
+    EXPECT_TRUE(rig.engine.monitor().nextVisible);
     EXPECT_TRUE(rig.port.writes.isEmpty());
     rig.engine.continueAfterPause();
-    EXPECT_FALSE(rig.engine.monitor.nextVisible);
-    EXPECT_TRUE(rig.engine.monitor.labelMess.isEmpty());
+    EXPECT_FALSE(rig.engine.monitor().nextVisible);
+    EXPECT_TRUE(rig.engine.monitor().labelMess.isEmpty());
     rig.runFor(30);
     EXPECT_FALSE(rig.port.writes.isEmpty());
 }
@@ -163,12 +164,12 @@ TEST(AcquisitionLoop, AScriptWithoutCycleRunsOnceAndEndsByItself) {
     EXPECT_FALSE(rig.engine.running());
     EXPECT_EQ(rig.sentBytes(), "AB");  // the command after EEE runs once more
     EXPECT_TRUE(rig.box.shown.contains(QStringLiteral("スクリプトの処理を終了しました")));
-    EXPECT_EQ(rig.engine.monitor.labelMess, QStringLiteral("終了しました！ 「戻る」ボタンを押して下さい"));
-    EXPECT_EQ(rig.engine.monitor.lampColour, kColourRed);
-    EXPECT_TRUE(rig.engine.monitor.closeVisible);
-    EXPECT_FALSE(rig.engine.monitor.rsEndVisible);
+    EXPECT_EQ(rig.engine.monitor().labelMess, QStringLiteral("終了しました！ 「戻る」ボタンを押して下さい"));
+    EXPECT_EQ(rig.engine.monitor().lampColour, kColourRed);
+    EXPECT_TRUE(rig.engine.monitor().closeVisible);
+    EXPECT_FALSE(rig.engine.monitor().rsEndVisible);
     EXPECT_TRUE(rig.port.isOpen());  // left open for the next run
-    EXPECT_TRUE(rig.engine.monitor.txtLog.contains(QStringLiteral(", データ取得終了")));
+    EXPECT_TRUE(rig.engine.monitor().txtLog.contains(QStringLiteral(", データ取得終了")));
 }
 
 TEST(AcquisitionLoop, AcquisitionTimeEndsTheRunAtTheFirstCycleEndAfterIt) {
@@ -179,10 +180,10 @@ TEST(AcquisitionLoop, AcquisitionTimeEndsTheRunAtTheFirstCycleEndAfterIt) {
     for (const Case c : {Case{60000, true}, Case{0, false}}) {
         EngineRig rig;
         rig.useScript({"ITM:10", "SSS", "WTM:0", "EEE"});
-        rig.engine.settings.acquisitionLimitMs = Fixed4::fromDouble(c.limitMs);
+        rig.engine.settings().acquisitionLimitMs = Fixed4::fromDouble(c.limitMs);
         ASSERT_TRUE(rig.start());
         rig.runFor(59990, 50);
-        EXPECT_TRUE(rig.engine.running()) << rig.engine.settings.acquisitionLimitMs.raw;
+        EXPECT_TRUE(rig.engine.running()) << rig.engine.settings().acquisitionLimitMs.raw;
         rig.runFor(10100, 50);
         EXPECT_EQ(!rig.engine.running(), c.endsBy70s) << c.limitMs;
         if (c.endsBy70s) {
@@ -194,13 +195,13 @@ TEST(AcquisitionLoop, AcquisitionTimeEndsTheRunAtTheFirstCycleEndAfterIt) {
 TEST(AcquisitionLoop, EeeRightAfterSssDoesItsCycleWorkOnceAndOnlyWaitsAfterwards) {
     EngineRig rig;
     rig.useScript({"ITM:0.1", "SSS", "EEE"});
-    rig.engine.settings.numberColumnOn = true;
-    rig.engine.settings.acquisitionNumber = 1;
-    rig.engine.settings.acquisitionLimitMs = Fixed4::fromInt(200);
+    rig.engine.settings().numberColumnOn = true;
+    rig.engine.settings().acquisitionNumber = 1;
+    rig.engine.settings().acquisitionLimitMs = Fixed4::fromInt(200);
     ASSERT_TRUE(rig.start());
     rig.runFor(1000);
     EXPECT_TRUE(rig.engine.running());  // the end request is acted on only at a first look
-    EXPECT_EQ(rig.engine.settings.acquisitionNumber, 2);
+    EXPECT_EQ(rig.engine.settings().acquisitionNumber, 2);
     EXPECT_GE(rig.cycleStarts().size(), 9u);
     rig.engine.forceEnd();
     EXPECT_FALSE(rig.engine.running());
@@ -208,8 +209,8 @@ TEST(AcquisitionLoop, EeeRightAfterSssDoesItsCycleWorkOnceAndOnlyWaitsAfterwards
 
 TEST(AcquisitionLoop, DefaultScriptTurnsEachReplyIntoACsvRow) {
     EngineRig rig;
-    rig.engine.settings.csvOn = true;
-    rig.engine.settings.csvPath = rig.tmp.path("out.csv");
+    rig.engine.settings().csvOn = true;
+    rig.engine.settings().csvPath = rig.tmp.path("out.csv");
     ASSERT_TRUE(rig.start());
     rig.tick();
     rig.port.receive("12.5,3.0\r");
@@ -219,7 +220,7 @@ TEST(AcquisitionLoop, DefaultScriptTurnsEachReplyIntoACsvRow) {
     rig.port.receive("3.1\r");
     rig.runFor(50);
     EXPECT_EQ(rig.tmp.read("out.csv"), QByteArray("\"D001\",\"D002\"\r\n12.5,3.0\r\n12.6,3.1\r\n"));
-    EXPECT_EQ(rig.engine.monitor.recordCount(), 2);
+    EXPECT_EQ(rig.engine.monitor().recordCount(), 2);
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ TEST(TickPlan, SaysWhenTheNextCommandIsDue) {
 TEST(TickPlan, TheAcquisitionTimeLimitIsADeadlineWhileTheLoopWaits) {
     EngineRig rig;
     rig.useScript({"RTM:9999", "SSS", "RCV", "EEE"});
-    rig.engine.settings.acquisitionLimitMs = Fixed4::fromInt(300);
+    rig.engine.settings().acquisitionLimitMs = Fixed4::fromInt(300);
     ASSERT_TRUE(rig.start());
     rig.runFor(40);
     const TickPlan plan = rig.engine.nextTick();
@@ -96,7 +96,7 @@ TEST(RunDriver, DataFromTheLineEndsAReceiveWaitWithoutWaitingForATick) {
     ASSERT_EQ(static_cast<int>(rig.engine.nextTick().when), static_cast<int>(When::At)) << "waiting in RCV";
     const qint64 before = driver.ticks();
     rig.port.receive("1.5\r");
-    EXPECT_TRUE(spinUntil([&] { return rig.engine.monitor.recordCount() == 1; }, 2000));
+    EXPECT_TRUE(spinUntil([&] { return rig.engine.monitor().recordCount() == 1; }, 2000));
     EXPECT_LE(driver.ticks() - before, 5) << "the reply, the cycle's close and its return";
     EXPECT_EQ(rig.clock.nowMs(), 0);
     driver.stopNow();
@@ -123,10 +123,10 @@ TEST(RunDriver, AStopConfirmedDuringAStepTakesEffectAfterTheStep) {
     EngineRig rig;
     FakeWorkbook book;
     book.failing.insert(QStringLiteral("selectCell"));  // the record's end shows a notice
-    rig.engine.workbook.app = &book;
-    rig.engine.workbook.workbookOpen = true;
-    rig.engine.settings.csvOn = true;
-    rig.engine.settings.csvPath = rig.tmp.path("out.csv");
+    rig.engine.workbook().app = &book;
+    rig.engine.workbook().workbookOpen = true;
+    rig.engine.settings().csvOn = true;
+    rig.engine.settings().csvPath = rig.tmp.path("out.csv");
     rig.useScript({"ECD:%0D", "SSS", "RCV", "EEE"});
     ASSERT_TRUE(rig.start());
     bool runningWhenAnswered = false;
@@ -139,7 +139,7 @@ TEST(RunDriver, AStopConfirmedDuringAStepTakesEffectAfterTheStep) {
     rig.runFor(100);
     EXPECT_TRUE(runningWhenAnswered) << "the step was not cut in half";
     EXPECT_FALSE(rig.engine.running());
-    EXPECT_EQ(rig.engine.monitor.labelMess, QStringLiteral("強制終了しました！ 「戻る」ボタンを押して下さい"));
+    EXPECT_EQ(rig.engine.monitor().labelMess, QStringLiteral("強制終了しました！ 「戻る」ボタンを押して下さい"));
     const QByteArray csv = rig.tmp.read("out.csv");
     EXPECT_EQ(csv.count("\r\n"), 2) << "one header and the one record:\n" << csv.toStdString();
     rig.runFor(50);
@@ -153,7 +153,7 @@ TEST(RunDriver, TheLongestScriptEndsAfterItsLastCommand) {
     while (script.size() < 32767) script << "CLR";
     rig.useScript(script);
     ASSERT_TRUE(rig.start());
-    ASSERT_EQ(rig.engine.tables.scriptCount, 32767);
+    ASSERT_EQ(rig.engine.tables().scriptCount, 32767);
     int ticks = 0;
     while (rig.engine.running() && ticks < 40000) {
         rig.tick(0);
@@ -161,7 +161,7 @@ TEST(RunDriver, TheLongestScriptEndsAfterItsLastCommand) {
     }
     EXPECT_FALSE(rig.engine.running());
     EXPECT_EQ(rig.sentBytes(), QStringLiteral("A")) << "the first command was not sent again";
-    EXPECT_EQ(rig.engine.monitor.labelMess, QStringLiteral("終了しました！ 「戻る」ボタンを押して下さい"));
+    EXPECT_EQ(rig.engine.monitor().labelMess, QStringLiteral("終了しました！ 「戻る」ボタンを押して下さい"));
 }
 
 }  // namespace

@@ -15,27 +15,27 @@ TEST(RunStart, ChecksStopTheStartInTheirOrder) {
     const Case cases[] = {
         {"csv name of spaces",
          [](EngineRig& r) {
-             r.engine.settings.csvOn = true;
-             r.engine.settings.csvPath = "   ";
-             r.engine.settings.alarmMailOn = true;  // not looked at: the CSV check comes first
+             r.engine.settings().csvOn = true;
+             r.engine.settings().csvPath = "   ";
+             r.engine.settings().alarmMailOn = true;  // not looked at: the CSV check comes first
          },
          QStringLiteral("CSVファイルを指定してください！")},
         {"normal mail without a name",
-         [](EngineRig& r) { r.engine.settings.normalMailOn = true; },
+         [](EngineRig& r) { r.engine.settings().normalMailOn = true; },
          QStringLiteral("通常メール設定ファイルを指定して下さい！")},
         {"normal mail file missing",
          [](EngineRig& r) {
-             r.engine.settings.normalMailOn = true;
-             r.engine.settings.normalMailFile = r.tmp.path("none.txt");
+             r.engine.settings().normalMailOn = true;
+             r.engine.settings().normalMailFile = r.tmp.path("none.txt");
          },
          QStringLiteral("通常メール設定ファイルがありません！")},
         {"alarm mail without a name",
-         [](EngineRig& r) { r.engine.settings.alarmMailOn = true; },
+         [](EngineRig& r) { r.engine.settings().alarmMailOn = true; },
          QStringLiteral("アラームメール設定ファイルを指定して下さい！")},
         {"alarm mail file missing, normal mail off",
          [](EngineRig& r) {
-             r.engine.settings.alarmMailOn = true;
-             r.engine.settings.alarmMailFile = r.tmp.path("none.txt");
+             r.engine.settings().alarmMailOn = true;
+             r.engine.settings().alarmMailFile = r.tmp.path("none.txt");
          },
          QStringLiteral("アラームメール設定ファイルがありません！")},
     };
@@ -79,13 +79,13 @@ TEST(RunStart, ASecondRunStartsFreshOnThePortTheFirstLeftOpen) {
     rig.port.receive("1,2\r3,");  // the end of the run cuts the second reply
     rig.runFor(200);
     ASSERT_FALSE(rig.engine.running());
-    EXPECT_EQ(rig.engine.tables.dataItems[0].count, 1);
+    EXPECT_EQ(rig.engine.tables().dataItems[0].count, 1);
 
     ASSERT_TRUE(rig.start());
     EXPECT_EQ(rig.port.opens, 1);
-    EXPECT_TRUE(rig.engine.run.receiveBuffer[0].isEmpty());  // "3," is not taken into the new run
-    EXPECT_EQ(rig.engine.tables.dataItems[0].count, 0);     // statistics start again
-    EXPECT_EQ(rig.engine.monitor.lampColour, kColourGreen);
+    EXPECT_TRUE(rig.engine.run().receiveBuffer[0].isEmpty());  // "3," is not taken into the new run
+    EXPECT_EQ(rig.engine.tables().dataItems[0].count, 0);     // statistics start again
+    EXPECT_EQ(rig.engine.monitor().lampColour, kColourGreen);
 }
 
 TEST(RunStart, SettingsThePortRefusedAreOnTheErrorLineUntilALineErrorReplacesThem) {
@@ -108,10 +108,10 @@ TEST(RunStart, SettingsThePortRefusedAreOnTheErrorLineUntilALineErrorReplacesThe
         rig.useScript({"SND:A", "RCV", "SET", "EEE"});
         ASSERT_TRUE(rig.start()) << c.what;
         rig.runFor(30);
-        EXPECT_EQ(rig.engine.monitor.labelErrorMess, c.shown) << c.what;
+        EXPECT_EQ(rig.engine.monitor().labelErrorMess, c.shown) << c.what;
         EXPECT_TRUE(rig.box.shown.isEmpty()) << c.what;  // a line on the monitor, not a message box
         rig.port.event(CommErFrame);
-        EXPECT_TRUE(rig.engine.monitor.labelErrorMess.endsWith(QStringLiteral("ﾌﾚｰﾐﾝｸﾞ ｴﾗｰが発生しました。")))
+        EXPECT_TRUE(rig.engine.monitor().labelErrorMess.endsWith(QStringLiteral("ﾌﾚｰﾐﾝｸﾞ ｴﾗｰが発生しました。")))
             << c.what;
     }
 }
@@ -131,9 +131,9 @@ TEST(RunMonitorStop, AnsweringNoLeavesTheRunGoingAndYesEndsItWithTheDataLog) {
     rig.engine.requestStop();
     EXPECT_FALSE(rig.engine.running());
     EXPECT_FALSE(rig.port.isOpen());
-    EXPECT_EQ(rig.engine.monitor.labelMess, QStringLiteral("強制終了しました！ 「戻る」ボタンを押して下さい"));
-    EXPECT_EQ(rig.engine.monitor.lampColour, kColourRed);
-    EXPECT_TRUE(rig.engine.monitor.closeVisible);
+    EXPECT_EQ(rig.engine.monitor().labelMess, QStringLiteral("強制終了しました！ 「戻る」ボタンを押して下さい"));
+    EXPECT_EQ(rig.engine.monitor().lampColour, kColourRed);
+    EXPECT_TRUE(rig.engine.monitor().closeVisible);
     const QString dataLog = cp932::decode(rig.tmp.read("Log/DataLog.log"));
     EXPECT_TRUE(dataLog.startsWith(QStringLiteral("\"取得時間\""))) << dataLog.toStdString();
     EXPECT_TRUE(rig.box.shown.isEmpty());  // a stop shows no end-of-script message
@@ -202,8 +202,8 @@ TEST(RunMonitorStop, ABufferedReplyBringsTheNextTickAtOnceUnlessATimedWaitHoldsT
 TEST(RunMonitorStop, BufferedRepliesAreWorkedOffTickAfterTickUntilTheLoopWaitsForTheLine) {
     EngineRig rig;
     rig.useScript({"ECD:%0D", "RTM:1", "ITM:0", "SSS", "RCV", "EEE"});
-    rig.engine.settings.csvOn = true;
-    rig.engine.settings.csvPath = rig.tmp.path("out.csv");
+    rig.engine.settings().csvOn = true;
+    rig.engine.settings().csvPath = rig.tmp.path("out.csv");
     ASSERT_TRUE(rig.start());
     rig.runFor(50);
     rig.port.receive("1\r2\r3\r4");
@@ -213,9 +213,9 @@ TEST(RunMonitorStop, BufferedRepliesAreWorkedOffTickAfterTickUntilTheLoopWaitsFo
         ++ticks;
     }
     EXPECT_EQ(ticks, 10) << "three steps a reply; the last cycle is closed at once too, then RCV waits for the line";
-    EXPECT_EQ(rig.engine.run.receiveBuffer[0], QStringLiteral("4"));
+    EXPECT_EQ(rig.engine.run().receiveBuffer[0], QStringLiteral("4"));
     rig.runFor(20);
-    EXPECT_EQ(rig.engine.monitor.recordCount(), 3);
+    EXPECT_EQ(rig.engine.monitor().recordCount(), 3);
     rig.engine.forceEnd();
     EXPECT_EQ(rig.tmp.read("out.csv").count("\r\n"), 4) << "a header and a row a reply";
 }

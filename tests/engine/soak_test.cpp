@@ -33,7 +33,7 @@ TEST(Soak, ManyCyclesKeepMemoryAndPanesBounded) {
 
     s.cyclesMore(3000);  // warm up: panes full, files open, caches filled
     const long before = residentKiB();
-    const size_t gridRows = s.rig.engine.monitor.grid.size();
+    const size_t gridRows = s.rig.engine.monitor().grid.size();
     s.cyclesMore(60000);
     for (int i = 0; i < 5; ++i) s.rig.tick(1);  // the last answered cycle ends (SET, EEE)
     const long after = residentKiB();
@@ -48,7 +48,7 @@ TEST(Soak, ManyCyclesKeepMemoryAndPanesBounded) {
     (void)after;
 #endif
 
-    const RunMonitorModel& m = s.rig.engine.monitor;
+    const RunMonitorModel& m = s.rig.engine.monitor();
     EXPECT_LE(m.txtTerm.size(), kPaneLimit + 200);
     EXPECT_LE(m.txtLog.size(), kPaneLimit + 200);
     EXPECT_GT(m.txtLog.size(), 1000) << "alarms were logged";

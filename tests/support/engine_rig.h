@@ -26,18 +26,18 @@ struct EngineRig {
     QStringList rsLines;
 
     EngineRig() {
-        engine.lineHooks.rsLine = [this](const QString& line) {
+        engine.lineHooks().rsLine = [this](const QString& line) {
             rsLines.append(line);
             rsTimes.push_back(clock.nowMs());
         };
         port.setPortNumber(1);
-        engine.settings.acquisitionLimitMs = Fixed4{};
+        engine.settings().acquisitionLimitMs = Fixed4{};
         engine.startUp();
     }
 
     // Writes the script (one command per line, CP932, CR LF) and names it.
     void useScript(const QStringList& lines) {
-        engine.settings.scriptPath = tmp.write("script.txt", cp932::encode(lines.join("\r\n") + "\r\n"));
+        engine.settings().scriptPath = tmp.write("script.txt", cp932::encode(lines.join("\r\n") + "\r\n"));
     }
 
     bool start() { return engine.startRun(); }

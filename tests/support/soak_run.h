@@ -27,13 +27,13 @@ struct Soak {
     explicit Soak(const QString& csv) {
         rig.useScript({"NAM:D1=槽内温度", "DEC:D1=2", "ALM:D1>50", "ALM:D3<0", "MAX:D2=100", "SCD:", "DCD:,",
                        "ECD:%0D", "RTM:1", "ITM:0", "SSS", "SND:MEAS?%0D", "RCV", "SET", "EEE"});
-        rig.engine.lineHooks = {};  // the rig's own line recorder would grow with the run
-        rig.engine.settings.csvOn = true;
-        rig.engine.settings.csvPath = csv;
-        rig.engine.settings.numberColumnOn = true;
-        rig.engine.settings.timeStampMode = 1;
-        rig.engine.settings.rsLogEnabled = true;
-        rig.engine.settings.alarmLogEnabled = true;
+        rig.engine.lineHooks() = {};  // the rig's own line recorder would grow with the run
+        rig.engine.settings().csvOn = true;
+        rig.engine.settings().csvPath = csv;
+        rig.engine.settings().numberColumnOn = true;
+        rig.engine.settings().timeStampMode = 1;
+        rig.engine.settings().rsLogEnabled = true;
+        rig.engine.settings().alarmLogEnabled = true;
     }
 
     // Runs until `count` more cycles have ended; every 50th reading is an alarm.

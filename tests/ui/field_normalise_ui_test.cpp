@@ -44,8 +44,8 @@ TEST(FieldNormaliseUi, LeftFieldsUpdateTheCursorSettingsAtOnce) {
     rig.load();
     test::typeAndLeave(rig.field("TextStartCol"), "ab");
     test::typeAndLeave(rig.field("TextStartRow"), "70000");
-    EXPECT_EQ(rig.engine.settings.startColumnLetters, "AB");
-    EXPECT_EQ(rig.engine.settings.cursorRow, 65000);
+    EXPECT_EQ(rig.engine.settings().startColumnLetters, "AB");
+    EXPECT_EQ(rig.engine.settings().cursorRow, 65000);
 }
 
 TEST(FieldNormaliseUi, EnterValidatesTheMinutes) {
@@ -71,7 +71,7 @@ TEST(FieldNormaliseUi, OkActionRoundsIntervalsAndTakesTheOptions) {
     cond->textMin->setText("90");
     test::typeAndLeave(cond->textCellNo, "41");
     rig.window->commandCondOk();
-    const SettingsRecord& s = rig.engine.settings;
+    const SettingsRecord& s = rig.engine.settings();
     EXPECT_EQ(s.alarmMailMinutes, 2);
     EXPECT_TRUE(s.numberColumnOn);
     EXPECT_EQ(s.timeStampMode, 2);

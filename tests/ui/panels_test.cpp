@@ -80,8 +80,8 @@ TEST(Panels, AlarmAndNormalBoxesEnableTheirControlsAndSetTheirSettingAtOnce) {
     for (bool on : {true, false}) {
         cond->checkKinkyu->setChecked(on);
         cond->checkTujyo->setChecked(on);
-        EXPECT_EQ(rig.engine.settings.alarmMailOn, on);
-        EXPECT_EQ(rig.engine.settings.normalMailOn, on);
+        EXPECT_EQ(rig.engine.settings().alarmMailOn, on);
+        EXPECT_EQ(rig.engine.settings().normalMailOn, on);
         for (QWidget* w : alarm) EXPECT_EQ(w->isEnabled(), on) << w->objectName().toStdString();
         for (QWidget* w : normal) EXPECT_EQ(w->isEnabled(), on) << w->objectName().toStdString();
     }
@@ -96,7 +96,7 @@ TEST(Panels, WorkbookControlsFollowTheUseBoxAndTheName) {
     EXPECT_FALSE(file->textExcelName->isEnabled());
 
     file->checkExcelUse->setChecked(true);
-    EXPECT_TRUE(rig.engine.settings.workbookOn);
+    EXPECT_TRUE(rig.engine.settings().workbookOn);
     EXPECT_TRUE(file->textExcelName->isEnabled());
     EXPECT_TRUE(file->commandFileSelect->isEnabled());
     struct NameCase {
@@ -110,7 +110,7 @@ TEST(Panels, WorkbookControlsFollowTheUseBoxAndTheName) {
     }
 
     file->checkExcelUse->setChecked(false);
-    EXPECT_FALSE(rig.engine.settings.workbookOn);
+    EXPECT_FALSE(rig.engine.settings().workbookOn);
     for (QWidget* w : std::initializer_list<QWidget*>{file->commandOpen, file->commandClose, file->commandFileSelect,
                                                       file->textExcelName, file->optionCell[0], file->optionCell[1],
                                                       file->textStartCol, file->textStartRow})
@@ -125,10 +125,10 @@ TEST(Panels, StartCellAndNumberOptionsEnableTheirFields) {
     file->optionCell[1]->setChecked(true);
     EXPECT_TRUE(file->textStartCol->isEnabled());
     EXPECT_TRUE(file->textStartRow->isEnabled());
-    EXPECT_TRUE(rig.engine.settings.useStartCell);
+    EXPECT_TRUE(rig.engine.settings().useStartCell);
     file->optionCell[0]->setChecked(true);
     EXPECT_FALSE(file->textStartCol->isEnabled());
-    EXPECT_FALSE(rig.engine.settings.useStartCell);
+    EXPECT_FALSE(rig.engine.settings().useStartCell);
 
     cond->optionNum[1]->setChecked(true);
     EXPECT_TRUE(cond->textCellNo->isEnabled());
@@ -142,9 +142,9 @@ TEST(Panels, CsvBoxSwitchesCsvOutputAndItsFields) {
     ui::FilePanel* file = rig.window->filePanel();
     EXPECT_TRUE(file->textCsvName->isEnabled());  // enabled until the box first changes
     file->checkCsv->setChecked(true);
-    EXPECT_TRUE(rig.engine.settings.csvOn);
+    EXPECT_TRUE(rig.engine.settings().csvOn);
     file->checkCsv->setChecked(false);
-    EXPECT_FALSE(rig.engine.settings.csvOn);
+    EXPECT_FALSE(rig.engine.settings().csvOn);
     EXPECT_FALSE(file->textCsvName->isEnabled());
     EXPECT_FALSE(file->commandCsvSelect->isEnabled());
 }

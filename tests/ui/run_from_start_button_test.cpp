@@ -53,7 +53,7 @@ TEST(RunFromStartButton, StopAsksFirstAndCloseBoxWaitsForTheEnd) {
     rig.openWindow(kCycling);
     rig.window->commandStart();
     ASSERT_NE(rig.exe(), nullptr) << rig.box.shown.join(" / ").toStdString();
-    ASSERT_TRUE(test::spinUntil([&] { return rig.engine.monitor.recordCount() >= 2; }));
+    ASSERT_TRUE(test::spinUntil([&] { return rig.engine.monitor().recordCount() >= 2; }));
 
     // The close box during a run leaves the window open.
     EXPECT_FALSE(rig.exe()->close());
@@ -64,8 +64,8 @@ TEST(RunFromStartButton, StopAsksFirstAndCloseBoxWaitsForTheEnd) {
     rig.exeChild<QPushButton>("CommandRsEnd")->click();
     EXPECT_EQ(rig.box.asked, QStringList{"データ取得を終了しますか？"});
     EXPECT_TRUE(rig.engine.running());
-    const int count = rig.engine.monitor.recordCount();
-    ASSERT_TRUE(test::spinUntil([&] { return rig.engine.monitor.recordCount() > count; }));
+    const int count = rig.engine.monitor().recordCount();
+    ASSERT_TRUE(test::spinUntil([&] { return rig.engine.monitor().recordCount() > count; }));
 
     rig.box.answers = {true};
     rig.exeChild<QPushButton>("CommandRsEnd")->click();
@@ -73,12 +73,12 @@ TEST(RunFromStartButton, StopAsksFirstAndCloseBoxWaitsForTheEnd) {
     EXPECT_FALSE(rig.port.isOpen());
     EXPECT_EQ(rig.exeChild<QLabel>("LabelMess")->text(), "強制終了しました！ 「戻る」ボタンを押して下さい");
     EXPECT_TRUE(rig.exeChild<QPushButton>("CommandClose")->hasFocus() ||
-                rig.engine.monitor.focus == MonitorFocus::Close);
+                rig.engine.monitor().focus == MonitorFocus::Close);
 
     // The CSV file is closed by the stop, after a header and one row per cycle.
     const QString csv = cp932::decode(rig.home.read("out.csv"));
     EXPECT_TRUE(csv.startsWith("\"D001\",\"D002\",\"D003\"\r\n12.345,67.890,1013\r\n")) << csv.toStdString();
-    EXPECT_GE(csv.count("\r\n"), rig.engine.monitor.recordCount());
+    EXPECT_GE(csv.count("\r\n"), rig.engine.monitor().recordCount());
 
     EXPECT_TRUE(rig.exe()->close());
     ASSERT_TRUE(test::spinUntil([&] { return rig.exe() == nullptr; }));

@@ -89,45 +89,45 @@ TEST(RunMonitorLayout, LogSwitchesFollowTheSettingsAndHideTheirFileLabels) {
     EXPECT_TRUE(rig.child<QCheckBox>("CheckRsLog")->isChecked());  // fresh installation: both logs on
 
     rig.child<QCheckBox>("CheckRsLog")->setChecked(false);
-    EXPECT_FALSE(rig.engine.settings.rsLogEnabled);
+    EXPECT_FALSE(rig.engine.settings().rsLogEnabled);
     EXPECT_TRUE(rig.child<QLabel>("LabelRsLogFile")->isHidden());
     rig.child<QCheckBox>("CheckAlarmLog")->setChecked(false);
-    EXPECT_FALSE(rig.engine.settings.alarmLogEnabled);
+    EXPECT_FALSE(rig.engine.settings().alarmLogEnabled);
     EXPECT_TRUE(rig.child<QLabel>("LabelAlarmLogFile")->isHidden());
     rig.child<QCheckBox>("CheckRsLog")->setChecked(true);
-    EXPECT_TRUE(rig.engine.settings.rsLogEnabled);
+    EXPECT_TRUE(rig.engine.settings().rsLogEnabled);
     EXPECT_FALSE(rig.child<QLabel>("LabelRsLogFile")->isHidden());
 }
 
 TEST(RunMonitorLayout, PanesShowTheModelAsLinesAreAddedAndDropped) {
     MonitorRig rig;
-    rig.engine.monitor.txtTerm = "● A\r\n";
+    rig.engine.monitor().txtTerm = "● A\r\n";
     rig.exe->refresh();
-    rig.engine.monitor.txtTerm += "○ 1\r\n";
+    rig.engine.monitor().txtTerm += "○ 1\r\n";
     rig.exe->refresh();
     auto* term = rig.child<QPlainTextEdit>("txtTerm");
     EXPECT_EQ(term->toPlainText(), "● A\n○ 1\n");
-    rig.engine.monitor.txtTerm = "○ 1\r\n● B\r\n";  // the oldest line dropped
+    rig.engine.monitor().txtTerm = "○ 1\r\n● B\r\n";  // the oldest line dropped
     rig.exe->refresh();
     EXPECT_EQ(term->toPlainText(), "○ 1\n● B\n");
-    rig.engine.monitor.txtTerm.clear();
+    rig.engine.monitor().txtTerm.clear();
     rig.exe->refresh();
     EXPECT_EQ(term->toPlainText(), "");
 }
 
 TEST(RunMonitorLayout, LampAndAlarmColumnShowTheirColours) {
     MonitorRig rig;
-    rig.engine.monitor.grid.resize(3);
-    rig.engine.monitor.grid[2].cells[3] = "※";
-    rig.engine.monitor.grid[2].alarmColumnRed = true;
-    rig.engine.monitor.lampColour = kColourRed;
+    rig.engine.monitor().grid.resize(3);
+    rig.engine.monitor().grid[2].cells[3] = "※";
+    rig.engine.monitor().grid[2].alarmColumnRed = true;
+    rig.engine.monitor().lampColour = kColourRed;
     rig.exe->refresh();
     auto* grid = rig.child<QTableWidget>("MSFlexData");
     ASSERT_EQ(grid->rowCount(), 2);
     EXPECT_EQ(grid->item(1, 3)->text(), "※");
     EXPECT_EQ(grid->item(1, 3)->foreground().color(), QColor(Qt::red));
     EXPECT_EQ(rig.child<QLabel>("LabelLamp")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    rig.engine.monitor.lampColour = kColourGreen;
+    rig.engine.monitor().lampColour = kColourGreen;
     rig.exe->refresh();
     EXPECT_EQ(rig.child<QLabel>("LabelLamp")->palette().color(QPalette::WindowText), QColor(0, 255, 0));
 }

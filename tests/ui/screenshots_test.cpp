@@ -40,7 +40,7 @@ TEST(Screenshots, MainWindowPanelsAndRunMonitor) {
 
     rig.window->commandStart();
     ASSERT_NE(rig.exe(), nullptr) << rig.box.shown.join(" / ").toStdString();
-    ASSERT_TRUE(test::spinUntil([&] { return rig.engine.monitor.recordCount() >= 4; }, 20000));
+    ASSERT_TRUE(test::spinUntil([&] { return rig.engine.monitor().recordCount() >= 4; }, 20000));
     ASSERT_TRUE(save(rig.exe(), folder, "run_monitor_compact.png"));
     rig.exeChild<QCheckBox>("CheckLog")->setChecked(true);
     test::spinUntil([] { return false; }, 300);

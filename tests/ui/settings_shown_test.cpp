@@ -94,8 +94,8 @@ TEST(SettingsShown, FreshInstallationShowsTheStartValues) {
                                                           {"TextStartRow", "1"},   {"TextCellNo", "1"},
                                                           {"TextKinkyuTime", "5"}, {"TextTujyoTime", "30"}};
     for (const auto& [name, text] : fields) EXPECT_EQ(rig.field(name)->text(), QString::fromUtf8(text)) << name;
-    EXPECT_TRUE(rig.engine.settings.rsLogEnabled);
-    EXPECT_TRUE(rig.engine.settings.alarmLogEnabled);
+    EXPECT_TRUE(rig.engine.settings().rsLogEnabled);
+    EXPECT_TRUE(rig.engine.settings().alarmLogEnabled);
     EXPECT_TRUE(rig.box.shown.isEmpty());
     rig.window->close();
     EXPECT_GE(QFileInfo(rig.tmp.folder.setupDat()).size(), 130);
