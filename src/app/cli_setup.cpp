@@ -7,53 +7,15 @@
 #include <vector>
 
 #include "app/cli_message_box.h"
+#include "settings/extension_settings.h"
+#include "settings/named_fields.h"
 #include "settings/setup_dat_file.h"
 #include "text/vb.h"
 
 namespace vel {
 namespace {
 
-struct Field {
-    const char* name;
-    std::function<QString(const SettingsRecord&)> get;
-    std::function<bool(SettingsRecord&, const QString&)> set;  // false: the value does not fit
-};
-
-std::optional<bool> parseBool(const QString& v) {
-    const QString t = v.trimmed().toLower();
-    if (t == "1" || t == "true" || t == "on" || t == "yes") return true;
-    if (t == "0" || t == "false" || t == "off" || t == "no") return false;
-    return std::nullopt;
-}
-
-Field boolField(const char* name, bool SettingsRecord::*member) {
-    return {name, [member](const SettingsRecord& r) { return QString(r.*member ? "1" : "0"); },
-            [member](SettingsRecord& r, const QString& v) {
-                const auto b = parseBool(v);
-                if (b) r.*member = *b;
-                return b.has_value();
-            }};
-}
-
-Field textField(const char* name, QString SettingsRecord::*member) {
-    return {name, [member](const SettingsRecord& r) { return r.*member; },
-            [member](SettingsRecord& r, const QString& v) {
-                r.*member = v;
-                return true;
-            }};
-}
-
-template <typename Int>
-Field intField(const char* name, Int SettingsRecord::*member) {
-    return {name, [member](const SettingsRecord& r) { return QString::number(r.*member); },
-            [member](SettingsRecord& r, const QString& v) {
-                if (!vb::isNumeric(v)) return false;
-                const auto n = vb::roundToInt32(vb::toDouble(v));
-                if (!n || *n < std::numeric_limits<Int>::min() || *n > std::numeric_limits<Int>::max()) return false;
-                r.*member = static_cast<Int>(*n);
-                return true;
-            }};
-}
+using Field = NamedField<SettingsRecord>;
 
 std::vector<Field> fields() {
     return {
@@ -114,29 +76,46 @@ void printUtf8(FILE* to, const QString& text) {
 
 }  // namespace
 
+// Finds the named field of a table; null when there is none.
+template <typename Record>
+const NamedField<Record>* findField(const std::vector<NamedField<Record>>& table, const QString& name) {
+    for (const NamedField<Record>& f : table)
+        if (name == QLatin1String(f.name)) return &f;
+    return nullptr;
+}
+
 int runSetup(const QStringList& args, const ProgramFolder& folder) {
     StderrMessageBox messages;
     SettingsRecord record;
     loadSettings(record, folder, messages);
+    ExtensionSettings extensions = loadExtensionSettings(folder.extensionIni());
     const std::vector<Field> all = fields();
     if (args.isEmpty()) {
         for (const Field& f : all) printUtf8(stdout, QString::fromLatin1(f.name) + "=" + f.get(record));
+        for (const ExtensionField& f : extensionFields())
+            printUtf8(stdout, QString::fromLatin1(f.name) + "=" + f.get(extensions));
         return 0;
     }
+    bool extensionsChanged = false;
     for (const QString& arg : args) {
         const qsizetype eq = arg.indexOf('=');
         const QString name = eq < 0 ? arg : arg.left(eq);
-        const Field* field = nullptr;
-        for (const Field& f : all)
-            if (name == QLatin1String(f.name)) field = &f;
-        if (!field || eq < 0) {
+        const Field* field = findField(all, name);
+        const ExtensionField* extension = findField(extensionFields(), name);
+        if ((!field && !extension) || eq < 0) {
             printUtf8(stderr, "velloran-cli setup: unknown setting " + arg);
             return 2;
         }
-        if (!field->set(record, arg.mid(eq + 1))) {
+        const QString value = arg.mid(eq + 1);
+        if (field ? !field->set(record, value) : !extension->set(extensions, value)) {
             printUtf8(stderr, "velloran-cli setup: value does not fit: " + arg);
             return 2;
         }
+        extensionsChanged = extensionsChanged || extension;
+    }
+    if (extensionsChanged && !saveExtensionSettings(folder.extensionIni(), extensions)) {
+        printUtf8(stderr, "velloran-cli setup: cannot write " + folder.extensionIni());
+        return 1;
     }
     PortSlot slot{record.portNumber[0], record.portSettings[0], record.handshaking[0]};
     return saveSettings(record, slot, folder, messages) ? 0 : 1;

@@ -1,5 +1,5 @@
 #pragma once
-// The program folder: where setup.dat, Log/, manual/ and dev/ live. By default
+// The program folder: where setup.dat, velloran.ini, Log/, manual/ and dev/ live. By default
 // the folder of the executable; velloran-cli --home names another one.
 #include <QDir>
 #include <QString>
@@ -11,6 +11,7 @@ struct ProgramFolder {
 
     QString path(const QString& relative) const { return root + "/" + relative; }
     QString setupDat() const { return path("setup.dat"); }
+    QString extensionIni() const { return path("velloran.ini"); }  // the settings setup.dat cannot hold
     QString logDir() const { return path("Log"); }
     QString logFile(const QString& name) const { return path("Log/" + name); }  // e.g. "RsLog.log"
     QString manual() const { return path("manual/help.html"); }

@@ -34,6 +34,7 @@
 #include "script/script_tables.h"
 #include "serial/receive_handler.h"
 #include "serial/serial_port.h"
+#include "settings/extension_settings.h"
 #include "settings/settings_record.h"
 
 namespace vel {
@@ -157,6 +158,8 @@ public:
 
     // What the windows, velloran-cli and the tests reach of the engine.
     SettingsRecord& settings() { return settings_; }
+    // velloran.ini as it was read at the last run start.
+    const ExtensionSettings& extensions() const { return extensions_; }
     const SettingsRecord& settings() const { return settings_; }
     // The run monitor model the window shows (tests set it to drive the view).
     RunMonitorModel& monitor() { return monitor_; }
@@ -178,6 +181,7 @@ private:
     RunState run_;
     ScriptTables tables_;
     SettingsRecord settings_;
+    ExtensionSettings extensions_;
     MailRecords mailRecords_;
     MailState mailState_;
     AlarmMailPending pending_;

@@ -75,6 +75,7 @@ bool Engine::startRun() {
     if (run_.running) return false;
     saveSettings(settings_, portSlotOf(platform_.port), platform_.folder, platform_.messages);
     if (!startChecksPass()) return false;
+    extensions_ = loadExtensionSettings(platform_.folder.extensionIni());
     if (!portOpen()) {
         platform_.messages.info(QStringLiteral("通信CH") + QString::number(settings_.portNumber[kChannel]) +
                                QStringLiteral("が使用できません！"));

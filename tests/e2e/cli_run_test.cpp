@@ -111,3 +111,31 @@ TEST(CliRun, ARunThatCannotStartExitsOne) {
 
 }  // namespace
 }  // namespace vel::test
+
+namespace vel::test {
+namespace {
+
+// velloran-cli setup shows and changes the keys of velloran.ini beside those
+// of setup.dat; setup.dat stays as the setup.dat keys left it.
+TEST(CliSetup, ExtensionKeysGoToTheirOwnFile) {
+    TempProgramFolder home;
+    auto setup = [&](const QStringList& args) {
+        QProcess p;
+        p.start(kCli, QStringList{"--home", home.folder.root, "setup"} + args);
+        EXPECT_TRUE(p.waitForFinished(10000));
+        return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()));
+    };
+    ASSERT_EQ(setup({"csvOn=1"}).first, 0);
+    const QByteArray setupDat = home.read("setup.dat");
+    EXPECT_EQ(setup({"uplink.url=mqtt://127.0.0.1:1883", "uplink.station=槽1", "silence.cycles=5"}).first, 0);
+    EXPECT_EQ(home.read("setup.dat"), setupDat) << "an extension key leaves setup.dat alone";
+    const QString shown = setup({}).second;
+    for (const char* line : {"csvOn=1", "uplink.url=mqtt://127.0.0.1:1883", "silence.cycles=5", "reconnect.intervalSeconds=2"})
+        EXPECT_TRUE(shown.contains(QString::fromLatin1(line))) << line << "\n" << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("uplink.station=槽1")));
+    EXPECT_EQ(setup({"silence.cycles=many"}).first, 2);
+    EXPECT_EQ(setup({"uplink.nothing=1"}).first, 2);
+}
+
+}  // namespace
+}  // namespace vel::test

@@ -1,0 +1,44 @@
+#pragma once
+// The settings the Windows record cannot hold: velloran.ini (UTF-8 INI) in
+// the program folder, beside setup.dat, which stays byte for byte as it
+// was. Each key is "section.key" on velloran-cli setup and in the tables
+// below; a key missing from the file keeps its default.
+#include <QString>
+#include <vector>
+
+#include "settings/named_fields.h"
+
+namespace vel {
+
+struct ExtensionSettings {
+    // [reconnect] A port that fails during a run is opened again every so
+    // many seconds (0: never).
+    int reconnectSeconds = 2;
+    // [silence] So many cycles in a row without any reply raise the no-reply
+    // alarm (0: off).
+    int silenceCycles = 0;
+    // [csv] One file a day (the date in its name) for a run that goes on;
+    // the time column in ISO 8601 with milliseconds.
+    bool csvDaily = false;
+    bool csvIsoTime = false;
+    // [uplink] Every record to an MQTT broker (url empty: off).
+    QString uplinkUrl;        // mqtt://host:port or mqtts://host:port
+    QString uplinkStation;    // empty: the host name
+    QString uplinkUsername;
+    QString uplinkPassword;
+    QString uplinkCa;         // CA file for mqtts
+    QString uplinkPrefix = QStringLiteral("velloran");
+    int uplinkSpoolMb = 1024;
+};
+
+using ExtensionField = NamedField<ExtensionSettings>;
+
+// Every key of velloran.ini, in the order the file and velloran-cli show them.
+const std::vector<ExtensionField>& extensionFields();
+
+// Reads the file; missing keys and values that do not fit keep their defaults.
+ExtensionSettings loadExtensionSettings(const QString& iniPath);
+// Writes every key; false when the file cannot be written.
+bool saveExtensionSettings(const QString& iniPath, const ExtensionSettings& settings);
+
+}  // namespace vel
