@@ -104,9 +104,19 @@ void FormMain::resizeEvent(QResizeEvent* event) {
     placePanels();
 }
 
+// The designed size is the smallest the window gets: where a panel's
+// captions need more room in the fonts at hand, the window grows to it.
+QSize FormMain::windowSize() const {
+    const QSize margins(2 * px(kPanelLeftTwips), 2 * px(kPanelTopTwips) + menuBar()->sizeHint().height());
+    QSize size = pxSize(kWidthTwips, kHeightTwips);
+    for (const QWidget* panel : std::initializer_list<const QWidget*>{file_, cond_, rs_})
+        size = size.expandedTo(panel->minimumSizeHint() + margins);
+    return size;
+}
+
 void FormMain::load() {
     QCoreApplication::setApplicationName(QStringLiteral("Velloran"));
-    const QSize size = pxSize(kWidthTwips, kHeightTwips);
+    const QSize size = windowSize();
     setFixedSize(size);
     if (const QScreen* s = screen()) move(s->availableGeometry().left() + (s->availableGeometry().width() - size.width()) / 2,
                                           s->availableGeometry().top());

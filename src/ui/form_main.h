@@ -67,6 +67,7 @@ protected:
 private:
     void buildMenus();
     void placePanels();
+    QSize windowSize() const;
     void setPanelMenusEnabled(bool enabled);
     void unload();
     void openRunMonitor();
