@@ -279,7 +279,8 @@ void FilePanel::chooseScriptFile() {
 }
 
 void FilePanel::chooseWorkbookFile() {
-    chooseInto(textExcelName, QStringLiteral("*.xls"), QStringLiteral("xlsﾌｧｲﾙ(*.xls)|*.xls"));
+    chooseInto(textExcelName, QStringLiteral("*.xls"),
+               QStringLiteral("ﾌﾞｯｸﾌｧｲﾙ(*.xls *.xlsx *.ods)|*.xls *.xlsx *.ods"));
 }
 
 }  // namespace vel::ui
