@@ -46,7 +46,7 @@ CondPanel::CondPanel(MainContext& context, QWidget* parent) : QGroupBox(parent),
     setObjectName(QStringLiteral("FrameCond"));
     setTitle(QStringLiteral("取得、メール条件設定"));
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(8, 0, 8, 4);
+    layout->setContentsMargins(8, 0, 8, 2);
     auto* mail = new QVBoxLayout;
     mail->addWidget(buildNormalFrame());
     mail->addWidget(buildAlarmFrame());

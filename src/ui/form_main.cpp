@@ -3,12 +3,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QUrl>
 
 #include "settings/channel0_port.h"
 #include "settings/setup_dat_file.h"
@@ -180,9 +179,13 @@ void FormMain::commandStart() {
     engine_.startRun();
 }
 
-// The manual opens in the desktop's handler for HTML files; a missing file
-// is the handler's business, the program goes on.
-void FormMain::menuDoc() { QDesktopServices::openUrl(QUrl::fromLocalFile(context_.folder.manual())); }
+// The manual opens in the desktop's HTML viewer; when the file or a viewer
+// is missing, a notice tells where the manual is, and the program goes on.
+void FormMain::menuDoc() {
+    const QString manual = manualFile.isEmpty() ? context_.folder.manual() : manualFile;
+    if (QFileInfo::exists(manual) && openManual && openManual(manual)) return;
+    context_.messages.info(QStringLiteral("ヘルプを表示できません。マニュアルは次の場所にあります：\n") + manual);
+}
 
 void FormMain::closeEvent(QCloseEvent* event) {
     unload();
