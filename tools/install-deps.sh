@@ -11,6 +11,7 @@ packages=(
   python3-aiosmtpd
   libreoffice-dev
   fonts-noto-cjk
+  qt6-translations-l10n
 )
 
 # The live workbook runs in LibreOffice Calc. Either variant will do: the

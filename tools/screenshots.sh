@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Takes the manual's pictures of the main window (each panel) and of the run
-# monitor during a run against velloran-sim, offscreen, into manual/images/.
+# monitor during a run against velloran-sim, offscreen, into manual/images/
+# (or OUT_DIR). The program folder is the demo's, build/demo, as tools/demo.sh
+# makes it, so the pictures show its paths and no temporary ones.
 # Japanese glyphs need fonts-noto-cjk (tools/install-deps.sh installs it).
-#   tools/screenshots.sh [BUILD_DIR]   (default: build)
+#   tools/screenshots.sh [BUILD_DIR [OUT_DIR]]   (default: build manual/images)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 cmake --build "$build" --target test_ui velloran-sim
-mkdir -p manual/images
-QT_QPA_PLATFORM=offscreen VEL_SCREENSHOT_DIR="$(pwd)/manual/images" \
+out="${2:-manual/images}"
+mkdir -p "$out" "$build/demo"
+QT_QPA_PLATFORM=offscreen VEL_SCREENSHOT_DIR="$(realpath "$out")" VEL_SCREENSHOT_HOME="$(realpath "$build/demo")" \
   "$build/tests/test_ui" --gtest_filter='Screenshots.*'
-ls -l manual/images
+ls -l "$out"

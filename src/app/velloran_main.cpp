@@ -12,12 +12,14 @@
 #include "ui/first_paint_report.h"
 #include "ui/form_main.h"
 #include "ui/qt_message_box.h"
+#include "ui/qt_translations.h"
 
 int main(int argc, char* argv[]) {
     QElapsedTimer sinceStart;
     sinceStart.start();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);  // the main window hides during a run
+    vel::ui::installQtTranslations(app);              // Japanese standard buttons and dialogs
 
     const vel::ProgramFolder folder{QCoreApplication::applicationDirPath()};
     vel::ui::QtMessageBox messages;
@@ -33,6 +35,10 @@ int main(int argc, char* argv[]) {
     if (!engine.startUp()) return 1;  // no usable clock: the message has been shown
 
     vel::ui::FormMain formMain(engine);
+    messages.owner = [&formMain]() -> QWidget* {
+        vel::ui::FormExe* exe = formMain.formExe();
+        return exe && exe->isVisible() ? static_cast<QWidget*>(exe) : &formMain;
+    };
     formMain.onUnloaded = [] { QCoreApplication::quit(); };
     // The start-up benchmark's sign ("quit": end once the window is shown).
     const QByteArray reportShown = qgetenv("VELLORAN_REPORT_SHOWN");

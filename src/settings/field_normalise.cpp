@@ -74,7 +74,10 @@ QString storedStartColumn(const QString& letters) {
 }
 
 bool workbookNameOpenable(const QString& name) {
-    return name.trimmed().endsWith(QLatin1String("XLS"), Qt::CaseInsensitive);
+    const QString trimmed = name.trimmed();
+    for (const char* ending : {"XLS", "XLSX", "ODS"})
+        if (trimmed.endsWith(QLatin1String(ending), Qt::CaseInsensitive)) return true;
+    return false;
 }
 
 }  // namespace vel

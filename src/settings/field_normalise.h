@@ -33,7 +33,8 @@ int16_t mailMinutes(const QString& text);
 // give "A"; longer ones keep their first two.
 QString storedStartColumn(const QString& letters);
 
-// CommandOpen is enabled when the trimmed name ends with "XLS" in any case.
+// CommandOpen is enabled when the trimmed name ends with "XLS", "XLSX" or
+// "ODS" in any case: the office keeps each of these in its own format.
 bool workbookNameOpenable(const QString& name);
 
 }  // namespace vel

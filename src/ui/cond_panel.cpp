@@ -34,6 +34,7 @@ QGridLayout* frameGrid(QGroupBox* f) {
 
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets) {
     auto* r = new QHBoxLayout;
+    r->setSpacing(6);
     for (QWidget* w : widgets) r->addWidget(w);
     r->addStretch(1);
     return r;
@@ -45,7 +46,7 @@ CondPanel::CondPanel(MainContext& context, QWidget* parent) : QGroupBox(parent),
     setObjectName(QStringLiteral("FrameCond"));
     setTitle(QStringLiteral("取得、メール条件設定"));
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(8, 0, 8, 4);
+    layout->setContentsMargins(8, 0, 8, 2);
     auto* mail = new QVBoxLayout;
     mail->addWidget(buildNormalFrame());
     mail->addWidget(buildAlarmFrame());
@@ -121,7 +122,10 @@ QWidget* CondPanel::buildNumberFrame() {
     textCellNo = textField(f, "TextCellNo", 72);
     textCellNo->setEnabled(false);
     QGridLayout* grid = frameGrid(f);
-    grid->addLayout(row({optionNum[0], optionNum[1], textCellNo, label(f, QStringLiteral("から"))}), 0, 0);
+    // The number field belongs to "付ける 　番号：", so that option starts the
+    // second line with the field after it; both lines keep their full captions.
+    grid->addWidget(optionNum[0], 0, 0);
+    grid->addLayout(row({optionNum[1], textCellNo, label(f, QStringLiteral("から"))}), 1, 0);
     return f;
 }
 

@@ -112,13 +112,20 @@ QWidget* FilePanel::buildWorkbookFrame() {
     auto* grid = new QGridLayout(frame);
     grid->setContentsMargins(6, 2, 6, 4);
     grid->setVerticalSpacing(3);
+    // As in the CSV frame: the switch above the name and its file button;
+    // the open and close buttons beside the switch, so every caption has room.
     auto* top = new QHBoxLayout;
+    top->setSpacing(6);
     top->addWidget(checkExcelUse);
-    top->addWidget(textExcelName, 1);
-    top->addWidget(commandFileSelect);
+    top->addStretch(1);
     top->addWidget(commandOpen);
     top->addWidget(commandClose);
+    auto* name = new QHBoxLayout;
+    name->setSpacing(6);
+    name->addWidget(textExcelName, 1);
+    name->addWidget(commandFileSelect);
     auto* cell = new QHBoxLayout;
+    cell->setSpacing(6);
     cell->addWidget(optionCell[0]);
     cell->addSpacing(12);
     cell->addWidget(optionCell[1]);
@@ -128,7 +135,8 @@ QWidget* FilePanel::buildWorkbookFrame() {
     cell->addWidget(textStartRow);
     cell->addStretch(1);
     grid->addLayout(top, 0, 0);
-    grid->addLayout(cell, 1, 0);
+    grid->addLayout(name, 1, 0);
+    grid->addLayout(cell, 2, 0);
     return holder;
 }
 
@@ -271,7 +279,8 @@ void FilePanel::chooseScriptFile() {
 }
 
 void FilePanel::chooseWorkbookFile() {
-    chooseInto(textExcelName, QStringLiteral("*.xls"), QStringLiteral("xlsﾌｧｲﾙ(*.xls)|*.xls"));
+    chooseInto(textExcelName, QStringLiteral("*.xls"),
+               QStringLiteral("ﾌﾞｯｸﾌｧｲﾙ(*.xls *.xlsx *.ods)|*.xls *.xlsx *.ods"));
 }
 
 }  // namespace vel::ui

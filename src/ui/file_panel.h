@@ -27,7 +27,7 @@ public:
     void refreshWorkbookPanel();
     // The controls that depend on whether a workbook is open.
     void refreshConnectionPanel();
-    // CommandOpen enabled for a name ending in XLS, while the workbook is in use.
+    // CommandOpen enabled for a name ending in XLS, XLSX or ODS, while the workbook is in use.
     void workbookNameCheck();
 
     // Field normalisation: TextStartCol into startColumnLetters, TextStartRow into cursorRow.

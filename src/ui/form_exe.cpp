@@ -21,6 +21,7 @@ namespace {
 const QPoint kTabTopLeft(px(120), px(960));
 constexpr int kColumnTwips[kGridColumns] = {700, 1400, 1600, 600, 800, 1200, 1200, 1200};
 
+
 void setTextColour(QWidget* w, const QColor& colour) {
     QPalette palette = w->palette();
     palette.setColor(QPalette::WindowText, colour);
@@ -95,7 +96,11 @@ void FormExe::buildTopLine() {
     labelLamp_->setFont(lampFont);
 
     placedLabel(this, QStringLiteral("ﾒｯｾｰｼﾞ："), "Label1", QRect(60, 20, 60, 20));
-    labelMess_ = placedLabel(this, QString(), "LabelMess", QRect(120, 20, 254, 20));
+    // The longest messages (the PAU prompt, the end-of-run texts) take a
+    // second line: the line is as high as the top row, centred on its caption.
+    labelMess_ = placedLabel(this, QString(), "LabelMess", QRect(120, 4, 254, 52));
+    labelMess_->setWordWrap(true);
+    labelMess_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setTextColour(labelMess_, Qt::blue);
     commandNext_ = button(this, "CommandNext", QStringLiteral("次へ"));
     commandRsEnd_ = button(this, "CommandRsEnd", QStringLiteral("終了"));
@@ -238,6 +243,7 @@ void FormExe::refresh() {
     commandRsEnd_->setVisible(m.rsEndVisible);
     commandClose_->setVisible(m.closeVisible);
     showGrid(grid_, m);
+    widenColumnsToContent(grid_);
     termView_->show(m.txtTerm);
     logView_->show(m.txtLog);
     if (m.focus != focusShown_) {

@@ -3,12 +3,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QUrl>
 
 #include "settings/channel0_port.h"
 #include "settings/setup_dat_file.h"
@@ -104,9 +103,19 @@ void FormMain::resizeEvent(QResizeEvent* event) {
     placePanels();
 }
 
+// The designed size is the smallest the window gets: where a panel's
+// captions need more room in the fonts at hand, the window grows to it.
+QSize FormMain::windowSize() const {
+    const QSize margins(2 * px(kPanelLeftTwips), 2 * px(kPanelTopTwips) + menuBar()->sizeHint().height());
+    QSize size = pxSize(kWidthTwips, kHeightTwips);
+    for (const QWidget* panel : std::initializer_list<const QWidget*>{file_, cond_, rs_})
+        size = size.expandedTo(panel->minimumSizeHint() + margins);
+    return size;
+}
+
 void FormMain::load() {
     QCoreApplication::setApplicationName(QStringLiteral("Velloran"));
-    const QSize size = pxSize(kWidthTwips, kHeightTwips);
+    const QSize size = windowSize();
     setFixedSize(size);
     if (const QScreen* s = screen()) move(s->availableGeometry().left() + (s->availableGeometry().width() - size.width()) / 2,
                                           s->availableGeometry().top());
@@ -170,9 +179,13 @@ void FormMain::commandStart() {
     engine_.startRun();
 }
 
-// The manual opens in the desktop's handler for HTML files; a missing file
-// is the handler's business, the program goes on.
-void FormMain::menuDoc() { QDesktopServices::openUrl(QUrl::fromLocalFile(context_.folder.manual())); }
+// The manual opens in the desktop's HTML viewer; when the file or a viewer
+// is missing, a notice tells where the manual is, and the program goes on.
+void FormMain::menuDoc() {
+    const QString manual = manualFile.isEmpty() ? context_.folder.manual() : manualFile;
+    if (QFileInfo::exists(manual) && openManual && openManual(manual)) return;
+    context_.messages.info(QStringLiteral("ヘルプを表示できません。マニュアルは次の場所にあります：\n") + manual);
+}
 
 void FormMain::closeEvent(QCloseEvent* event) {
     unload();

@@ -11,6 +11,7 @@
 #include "settings/window_fields.h"
 #include "ui/form_exe.h"
 #include "ui/main_context.h"
+#include "ui/manual_viewer.h"
 
 class QAction;
 class QMenu;
@@ -59,6 +60,10 @@ public:
 
     // Run once the window has unloaded (closing it ends the program).
     std::function<void()> onUnloaded;
+    // Where the Help menu finds the manual (empty: manual/ of the program
+    // folder) and what shows it (tests replace it).
+    QString manualFile;
+    std::function<bool(const QString&)> openManual = openInHtmlViewer;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -67,6 +72,7 @@ protected:
 private:
     void buildMenus();
     void placePanels();
+    QSize windowSize() const;
     void setPanelMenusEnabled(bool enabled);
     void unload();
     void openRunMonitor();

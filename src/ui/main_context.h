@@ -1,7 +1,8 @@
 #pragma once
 // What the main window's panels work on: the settings record, the workbook
 // connection and the channel-0 port of the engine, the message boxes, the
-// program folder and the file dialog (which tests replace).
+// program folder, the file dialog and where serial devices are looked for
+// (which tests replace).
 #include "base/message_box.h"
 #include "base/program_folder.h"
 #include "output/workbook_connection.h"
@@ -18,6 +19,7 @@ struct MainContext {
     MessageBox& messages;
     ProgramFolder folder;
     FileChooser chooseFile = chooseFileWithDialog;
+    QString deviceRoot{};  // prefixed to /dev and /sys when looking for serial devices (tests)
 };
 
 }  // namespace vel::ui

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTextCursor>
+#include <algorithm>
 
 namespace vel::ui {
 namespace {
@@ -45,6 +46,15 @@ void showGrid(QTableWidget* grid, const RunMonitorModel& model) {
     for (int r = 0; r < rows; ++r) {
         const GridRow& row = model.grid[r + 1];
         for (int c = 0; c < kGridColumns; ++c) setCell(grid, r, c, row.cells[c], c == 3 && row.alarmColumnRed);
+    }
+}
+
+void widenColumnsToContent(QTableWidget* grid) {
+    const QHeaderView* header = grid->horizontalHeader();
+    const QAbstractItemView* view = grid;  // QTableView hides its column size hint
+    for (int c = 0; c < grid->columnCount(); ++c) {
+        const int need = std::max(view->sizeHintForColumn(c), header->sectionSizeHint(c));
+        if (need > grid->columnWidth(c)) grid->setColumnWidth(c, need);
     }
 }
 

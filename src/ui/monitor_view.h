@@ -17,6 +17,10 @@ QColor colourOf(int value);
 // The grid: header row from model row 0, one table row per data row after it.
 void showGrid(QTableWidget* grid, const RunMonitorModel& model);
 
+// Widens each column whose header or cells no longer fit (a time stamp, a
+// long name); columns never narrow, so a run's figures do not jump sideways.
+void widenColumnsToContent(QTableWidget* grid);
+
 // A log pane. The model holds its lines with CR LF; lines added at the end
 // are appended to the widget, any other change (lines dropped at the top, a
 // cleared pane) replaces its text. The view follows the end.

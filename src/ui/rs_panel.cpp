@@ -4,10 +4,13 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "serial/refused_settings.h"
+#include "serial/serial_devices.h"
 #include "ui/rs_choices.h"
 #include "ui/widgets.h"
 
@@ -40,8 +43,27 @@ RsPanel::RsPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), con
     cboStopBits = list(this, "cboStopBits");
     cboFlow = list(this, "cboFlow");
     labelPortDevice = label(this, QString(), "LabelPortDevice");
+    labelPortMissing = label(this, QString(), "LabelPortMissing");
+    QPalette missing = labelPortMissing->palette();
+    missing.setColor(QPalette::WindowText, Qt::red);
+    labelPortMissing->setPalette(missing);
+    listComDevices = new QTreeWidget(this);
+    listComDevices->setObjectName(QStringLiteral("ListComDevices"));
+    listComDevices->setHeaderLabels({QStringLiteral("ポート"), QStringLiteral("デバイス"), QStringLiteral("状態")});
+    listComDevices->setRootIsDecorated(false);
+    listComDevices->setSelectionMode(QAbstractItemView::NoSelection);
+    listComDevices->setFocusPolicy(Qt::NoFocus);
+    listComDevices->header()->setStretchLastSection(false);
+    listComDevices->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    listComDevices->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    listComDevices->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    cboDevice = list(this, "cboDevice");
+    // Long by-id names stay in the drop-down; the closed list keeps its place.
+    cboDevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cboDevice->setMinimumContentsLength(16);
+    commandDeviceLink = button(this, "CommandDeviceLink", QStringLiteral("割り当て"));
     labelRefused = label(this, QString(), "LabelRefused");
-    // Names every refused setting: wraps within the rows below the device.
+    // Names every refused setting: wraps under the lists.
     labelRefused->setWordWrap(true);
     labelRefused->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     commandRsOk = button(this, "CommandRsOk", QStringLiteral("OK"));
@@ -62,8 +84,18 @@ RsPanel::RsPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), con
         grid->addWidget(combo, r, 1);
         ++r;
     }
-    grid->addWidget(labelPortDevice, 0, 2);
-    grid->addWidget(labelRefused, 1, 2, 5, 1);
+    auto* device = new QHBoxLayout;
+    device->addWidget(labelPortDevice);
+    device->addWidget(labelPortMissing);
+    device->addStretch(1);
+    grid->addLayout(device, 0, 2);
+    grid->addWidget(listComDevices, 1, 2, 4, 1);
+    auto* present = new QHBoxLayout;
+    present->setSpacing(6);
+    present->addWidget(label(this, QStringLiteral("接続中：")));
+    present->addWidget(cboDevice, 1);
+    present->addWidget(commandDeviceLink);
+    grid->addLayout(present, 5, 2);
     grid->setColumnStretch(2, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -73,24 +105,62 @@ RsPanel::RsPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), con
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 8, 16, 8);
     layout->addLayout(grid);
+    layout->addWidget(labelRefused);
     layout->addStretch(1);
     layout->addLayout(buttons);
 
     connect(cboPort, &QComboBox::currentIndexChanged, this, [this] { showDevice(); });
+    connect(commandDeviceLink, &QPushButton::clicked, this, [this] { linkChosenDevice(); });
 }
 
 void RsPanel::showDevice() {
     const int number = cboPort->currentIndex() + 1;
     const QString device = number >= 1 ? context_.port.deviceFor(static_cast<int16_t>(number)) : QString();
     labelPortDevice->setText(device.isEmpty() ? QString() : QStringLiteral("→ ") + device);
+    const bool missing = !device.isEmpty() && !serialDevicePresent(device, context_.deviceRoot);
+    labelPortMissing->setText(missing ? QStringLiteral("（見つかりません）") : QString());
+}
+
+void RsPanel::refreshDevices() {
+    listComDevices->clear();
+    for (int number = 1; number <= cboPort->count(); ++number) {
+        const QString device = context_.port.deviceFor(static_cast<int16_t>(number));
+        const bool present = serialDevicePresent(device, context_.deviceRoot);
+        auto* row = new QTreeWidgetItem(listComDevices, {cboPort->itemText(number - 1), device,
+                                                         present ? QStringLiteral("あり") : QStringLiteral("なし")});
+        row->setToolTip(1, device);
+        if (!present) row->setForeground(2, Qt::red);
+    }
+    cboDevice->clear();
+    for (const SerialDevice& d : presentSerialDevices(context_.deviceRoot)) {
+        const QString shown = d.description.isEmpty() || d.path.endsWith(d.description)
+                                  ? d.path
+                                  : d.path + QStringLiteral("　") + d.description;
+        cboDevice->addItem(shown, d.path);
+        cboDevice->setItemData(cboDevice->count() - 1, d.node == d.path ? d.path : d.path + " → " + d.node,
+                               Qt::ToolTipRole);
+    }
+    commandDeviceLink->setEnabled(cboDevice->count() > 0);
+    showDevice();
+}
+
+void RsPanel::linkChosenDevice() {
+    const int number = cboPort->currentIndex() + 1;
+    const QString device = cboDevice->currentData().toString();
+    if (number < 1 || device.isEmpty()) return;
+    const QString failed = linkComDevice(context_.folder, number, device);
+    if (!failed.isEmpty()) context_.messages.warning(QStringLiteral("%1 を作れません").arg(failed));
+    refreshDevices();
 }
 
 // What the port refused of the settings it runs with now; empty while closed.
 void RsPanel::showRefusal() { labelRefused->setText(refusedSettingsLine(context_.port)); }
 
 void RsPanel::showEvent(QShowEvent* event) {
-    // A run may have opened the port since the panel was last shown.
+    // A run may have opened the port, an adapter may have been plugged in,
+    // since the panel was last shown.
     showRefusal();
+    refreshDevices();
     QGroupBox::showEvent(event);
 }
 

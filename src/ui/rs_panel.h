@@ -2,7 +2,9 @@
 // The serial panel FrameRs: port, speed, data bits, parity, stop bits and
 // flow control of channel 0, written straight into the port object on OK.
 // Beside the port list it shows which Linux device the chosen Com number
-// reaches and, under it, the settings the open port refused.
+// reaches and whether it is there, every Com number's device in a table, and
+// the serial devices present, one of which can be linked as the chosen Com
+// number; under the lists, the settings the open port refused.
 #include <QGroupBox>
 
 #include "ui/main_context.h"
@@ -10,6 +12,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QTreeWidget;
 
 namespace vel::ui {
 
@@ -27,6 +30,11 @@ public:
     // port keeps running with what it took, so the action ends normally.
     bool apply();
 
+    // Looks again for the devices: the Com table and the list of present devices.
+    void refreshDevices();
+    // Links the chosen Com number to the device chosen in cboDevice.
+    void linkChosenDevice();
+
     QComboBox* cboPort;
     QComboBox* cboSpeed;
     QComboBox* cboDataBits;
@@ -34,6 +42,10 @@ public:
     QComboBox* cboStopBits;
     QComboBox* cboFlow;
     QLabel* labelPortDevice;
+    QLabel* labelPortMissing;
+    QTreeWidget* listComDevices;
+    QComboBox* cboDevice;
+    QPushButton* commandDeviceLink;
     QLabel* labelRefused;
     QPushButton* commandRsOk;
     QPushButton* commandRsNg;

@@ -172,6 +172,38 @@ protected:
     test::RecordingMessageBox box;
 };
 
+// A workbook made, filled and saved under each accepted name stays in the
+// format its name promises: Excel 97 (OLE), Office Open XML and OpenDocument.
+TEST_F(LiveWorkbook, EachWorkbookNameKeepsItsFormatThroughCreateAndSave) {
+    struct Case {
+        const char* name;
+        QByteArray magic;   // the file's first bytes
+        QByteArray inside;  // a name in the file (a zip's names are stored plain)
+    };
+    const Case cases[] = {
+        {"book.xls", QByteArray::fromHex("d0cf11e0a1b11ae1"), {}},
+        {"book.xlsx", "PK", "xl/workbook.xml"},
+        {"book.ods", "PK", "application/vnd.oasis.opendocument.spreadsheet"},
+    };
+    ASSERT_TRUE(office->createApplication());
+    pipes.append(office->pipeName());
+    auto kept = [](const QString& path, const Case& c) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) return false;
+        const QByteArray bytes = f.readAll();
+        return bytes.startsWith(c.magic) && (c.inside.isEmpty() || bytes.contains(c.inside));
+    };
+    for (const Case& c : cases) {
+        const QString path = home.path(QString::fromLatin1(c.name));
+        ASSERT_TRUE(office->createWorkbookFile(path)) << c.name;
+        EXPECT_TRUE(kept(path, c)) << c.name << " as made";
+        ASSERT_TRUE(office->openWorkbook(path)) << c.name;
+        EXPECT_TRUE(office->setCellText(1, 1, "12.5"));
+        ASSERT_TRUE(office->saveActiveWorkbook()) << c.name;
+        EXPECT_TRUE(kept(path, c)) << c.name << " as saved";
+    }
+}
+
 TEST_F(LiveWorkbook, RunFromAGivenStartCellWritesRowsThatSurviveSaveAndReopen) {
     WorkbookConnection conn{office.get(), false};
     ASSERT_EQ(open(conn), WorkbookOpenResult::Opened);

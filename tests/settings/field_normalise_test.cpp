@@ -82,7 +82,7 @@ TEST(FieldNormalise, StoredStartColumn) {
 TEST(FieldNormalise, WorkbookNameEnablesOpen) {
     struct Case { QString name; bool openable; };
     const Case cases[] = {
-        {"book.xls", true}, {" /home/u/B.XLS ", true}, {"b.Xls", true}, {"b.xlsx", false},
+        {"book.xls", true}, {" /home/u/B.XLS ", true}, {"b.Xls", true}, {"b.xlsx", true}, {"b.ODS", true}, {" b.ods ", true}, {"b.odt", false},
         {"", false}, {"xls", true}, {"book.csv", false},
     };
     for (const Case& c : cases) EXPECT_EQ(workbookNameOpenable(c.name), c.openable) << c.name.toStdString();

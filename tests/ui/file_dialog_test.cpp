@@ -21,7 +21,7 @@ TEST(FileDialogs, EachButtonStartsFromItsFieldAndFillsItOnlyWhenAFileIsChosen) {
     const Case cases[] = {
         {"CommandCsvSelect", "TextCsvName", "*.csv", "CSVﾌｧｲﾙ(*.csv)|*.csv"},
         {"CommandScrSelect", "TextScrName", "*.txt", "TXTﾌｧｲﾙ(*.txt)|*.txt"},
-        {"CommandFileSelect", "TextExcelName", "*.xls", "xlsﾌｧｲﾙ(*.xls)|*.xls"},
+        {"CommandFileSelect", "TextExcelName", "*.xls", "ﾌﾞｯｸﾌｧｲﾙ(*.xls *.xlsx *.ods)|*.xls *.xlsx *.ods"},
         {"CommandKinkyu", "TextKinkyuName", "*.txt", "TXTﾌｧｲﾙ(*.txt)|*.txt"},
         {"CommandTujyo", "TextTujyoName", "*.txt", "TXTﾌｧｲﾙ(*.txt)|*.txt"},
     };

@@ -103,7 +103,8 @@ TEST(Panels, WorkbookControlsFollowTheUseBoxAndTheName) {
         const char* name;
         bool openable;
     };
-    for (const NameCase& c : {NameCase{"data.xls", true}, NameCase{"DATA.XLS  ", true}, NameCase{"data.xlsx", false},
+    for (const NameCase& c : {NameCase{"data.xls", true}, NameCase{"DATA.XLS  ", true}, NameCase{"data.xlsx", true},
+                              NameCase{"data.ods", true}, NameCase{"data.csv", false},
                               NameCase{"", false}, NameCase{"/tmp/a.Xls", true}}) {
         file->textExcelName->setText(QString::fromUtf8(c.name));
         EXPECT_EQ(file->commandOpen->isEnabled(), c.openable) << c.name;

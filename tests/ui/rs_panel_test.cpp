@@ -2,10 +2,14 @@
 // writes into the port, what a refused port change leaves behind, and how
 // settings the open device refused are shown.
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
+#include "support/fake_device_root.h"
 #include "ui/rs_choices.h"
 #include "ui/rs_panel.h"
 #include "ui_rig.h"
@@ -147,6 +151,48 @@ TEST(RsPanel, SettingsTheOpenPortRefusesAreShownOnOkAndUnderTheDevice) {
         rig.window->openRsPanel();
         EXPECT_TRUE(refused->text().isEmpty()) << c.what;
     }
+}
+
+}  // namespace
+}  // namespace vel
+
+namespace vel {
+namespace {
+
+TEST(RsPanel, ShowsWhereEachComGoesAndLinksAPresentDevice) {
+    test::FakeDeviceRoot fake;
+    RsRig rig;
+    rig.window->context().deviceRoot = fake.root();
+    rig.load();
+    rig.window->openRsPanel();
+    auto* table = rig.find<QTreeWidget>("ListComDevices");
+    ASSERT_EQ(table->topLevelItemCount(), 16);
+    const std::tuple<int, QString, QString> rows[] = {
+        {0, "/dev/ttyS0", "あり"}, {2, "/dev/ttyS2", "なし"}, {10, "/dev/ttyS10", "あり"}};
+    for (const auto& [row, device, state] : rows) {
+        EXPECT_EQ(table->topLevelItem(row)->text(0), QStringLiteral("Com%1").arg(row + 1));
+        EXPECT_EQ(table->topLevelItem(row)->text(1), device);
+        EXPECT_EQ(table->topLevelItem(row)->text(2), state);
+    }
+    rig.rs()->cboPort->setCurrentText("Com3");
+    EXPECT_EQ(rig.find<QLabel>("LabelPortMissing")->text(), "（見つかりません）");
+    rig.rs()->cboPort->setCurrentText("Com1");
+    EXPECT_EQ(rig.find<QLabel>("LabelPortMissing")->text(), "");
+
+    QComboBox* present = rig.find<QComboBox>("cboDevice");
+    QStringList paths;
+    for (int i = 0; i < present->count(); ++i) paths << present->itemData(i).toString();
+    EXPECT_EQ(paths, QStringList({"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K-if00-port0", "/dev/ttyUSB1",
+                                  "/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyS10"}));
+
+    rig.rs()->cboPort->setCurrentText("Com3");
+    present->setCurrentIndex(0);
+    rig.find<QPushButton>("CommandDeviceLink")->click();
+    EXPECT_EQ(QFileInfo(rig.engine.platform.folder.comLink(3)).symLinkTarget(), paths[0]);
+    EXPECT_TRUE(rig.box.shown.isEmpty());
+    // Linking is not a port choice: Cancel still leaves the port as it was.
+    rig.window->commandRsNg();
+    EXPECT_EQ(rig.port.portNumber(), 1);
 }
 
 }  // namespace

@@ -4,11 +4,14 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QRadioButton>
 #include <QTabWidget>
 
 #include <gtest/gtest.h>
 
 #include "sim_rig.h"
+#include "ui/cond_panel.h"
+#include "ui/file_panel.h"
 #include "ui/form_exe.h"
 
 namespace vel {
@@ -23,13 +26,24 @@ TEST(Screenshots, MainWindowPanelsAndRunMonitor) {
     if (folder.isEmpty()) GTEST_SKIP() << "VEL_SCREENSHOT_DIR not set";
     ASSERT_TRUE(QDir().mkpath(folder));
 
-    test::SimRig rig;
+    // The pictures show the demo's program folder when one is named, so
+    // they carry no temporary paths.
+    const QString home = qEnvironmentVariable("VEL_SCREENSHOT_HOME");
+    test::SimRig rig(home);
     ASSERT_TRUE(rig.startSim({"--reply", "MEAS:VOLT:DC?={v1}\\r", "--reply", "MEAS:TEMP?={v2}\\r", "--alarm-every",
                               "3"}));
     QFile script(QStringLiteral(VEL_SOURCE_DIR "/samples/multimeter.txt"));
     ASSERT_TRUE(script.open(QIODevice::ReadOnly));
-    const QStringList lines = cp932::decode(script.readAll()).split("\r\n");
-    rig.openWindow(lines);
+    const QByteArray scriptBytes = script.readAll();
+    rig.openWindow(cp932::decode(scriptBytes).split("\r\n"));
+    if (!home.isEmpty()) {
+        QFile copy(rig.folder.path("multimeter.txt"));
+        ASSERT_TRUE(copy.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        copy.write(scriptBytes);
+        rig.window->filePanel()->textScrName->setText(copy.fileName());
+        rig.window->filePanel()->textCsvName->setText(rig.folder.path("multimeter.csv"));
+    }
+    rig.window->condPanel()->optionTime[1]->setChecked(true);  // the time row in the grid
     ASSERT_TRUE(save(rig.window.get(), folder, "main_window.png"));
     rig.window->openCondPanel();
     ASSERT_TRUE(save(rig.window.get(), folder, "main_conditions.png"));
@@ -50,6 +64,10 @@ TEST(Screenshots, MainWindowPanelsAndRunMonitor) {
     ASSERT_TRUE(save(rig.exe(), folder, "run_monitor_traffic.png"));
     rig.box.answers = {true};
     rig.exe()->commandRsEnd();
+    ASSERT_TRUE(test::spinUntil([&] { return rig.engine.monitor.closeVisible; }, 10000));
+    rig.exeChild<QCheckBox>("CheckLog")->setChecked(false);
+    test::spinUntil([] { return false; }, 100);
+    ASSERT_TRUE(save(rig.exe(), folder, "run_monitor_stopped.png"));
 }
 
 }  // namespace

@@ -25,16 +25,18 @@ inline const QString kSimProgram = QStringLiteral(VEL_BINARY_DIR "/velloran-sim"
 
 struct SimRig {
     TempProgramFolder home;
+    ProgramFolder folder;  // the temporary folder unless one is named
     SystemClock clock;
     RecordingMessageBox box;
-    QtSerialPort port{home.folder};
+    QtSerialPort port{folder};
     FakeMailer mailer;
-    Engine engine{EnginePlatform{clock, box, port, mailer, home.folder, [] { QCoreApplication::processEvents(); },
-                                 {}}};
+    Engine engine{EnginePlatform{clock, box, port, mailer, folder, [] { QCoreApplication::processEvents(); }, {}}};
     QProcess sim;
     std::unique_ptr<ui::FormMain> window;
 
-    SimRig() { ensureUiApplication(); }
+    explicit SimRig(const QString& root = {}) : folder{root.isEmpty() ? home.folder.root : root} {
+        ensureUiApplication();
+    }
     ~SimRig() {
         window.reset();
         port.close();
@@ -47,10 +49,10 @@ struct SimRig {
 
     // Starts the instrument as Com1 and waits until its link is there.
     bool startSim(QStringList args = {}) {
-        args << "--quiet" << "--home" << home.folder.root << "--com" << "1";
+        args << "--quiet" << "--home" << folder.root << "--com" << "1";
         sim.start(kSimProgram, args);
         if (!sim.waitForStarted(5000)) return false;
-        return spinUntil([this] { return QFileInfo(home.folder.comLink(1)).symLinkTarget().startsWith("/dev/pts/"); });
+        return spinUntil([this] { return QFileInfo(folder.comLink(1)).symLinkTarget().startsWith("/dev/pts/"); });
     }
 
     // The main window loaded from the folder, with a script, CSV on and Com1.

@@ -90,10 +90,10 @@ Reference<css::lang::XComponent> loadDocument(const Reference<css::frame::XDeskt
     return desktop->loadComponentFromURL(toOUString(url), "_blank", 0, args);
 }
 
-void storeAsExcel97(const Reference<css::frame::XModel>& model, const QString& url) {
+void storeWithFilter(const Reference<css::frame::XModel>& model, const QString& url, const QString& filter) {
     Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
     const css::beans::PropertyValue list[] = {
-        property("FilterName", Any(rtl::OUString("MS Excel 97"))),
+        property("FilterName", Any(toOUString(filter))),
         property("Overwrite", Any(true)),
     };
     const Sequence<css::beans::PropertyValue> args(list, 2);

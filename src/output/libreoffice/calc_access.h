@@ -28,8 +28,9 @@ Reference<css::frame::XModel> spreadsheetModel(const Reference<css::uno::XInterf
 Reference<css::lang::XComponent> loadDocument(const Reference<css::frame::XDesktop2>& desktop, const QString& url,
                                               bool hidden);
 
-// Stores the document as an Excel 97 workbook at a file URL, overwriting it.
-void storeAsExcel97(const Reference<css::frame::XModel>& model, const QString& url);
+// Stores the document at a file URL with the office's export filter (e.g.
+// "MS Excel 97"), overwriting it.
+void storeWithFilter(const Reference<css::frame::XModel>& model, const QString& url, const QString& filter);
 // Closes the document without saving.
 void closeDocument(const Reference<css::lang::XComponent>& document);
 

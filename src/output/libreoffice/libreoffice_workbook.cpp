@@ -23,6 +23,7 @@
 #include "output/office_process.h"
 #include "output/office_profile.h"
 #include "output/sheet_values.h"
+#include "output/workbook_format.h"
 
 #ifndef VELLORAN_OFFICE_PROGRAM_DIR
 #define VELLORAN_OFFICE_PROGRAM_DIR "/usr/lib/libreoffice/program"
@@ -370,7 +371,7 @@ bool LibreOfficeWorkbook::createWorkbookFile(const QString& path) {
         const Reference<css::frame::XModel> model = calc::spreadsheetModel(document);
         if (!model.is()) throw css::uno::RuntimeException("no new workbook");
         try {
-            calc::storeAsExcel97(model, fileUrl(path));
+            calc::storeWithFilter(model, fileUrl(path), calcFilterFor(path));
         } catch (...) {
             calc::closeDocument(document);
             throw;
