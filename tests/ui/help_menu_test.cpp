@@ -23,7 +23,7 @@ TEST(HelpMenu, TellsWhereTheManualIsWhenNothingCanShowIt) {
     for (const Case& c : cases) {
         test::FormRig rig;
         rig.load();
-        const QString manual = rig.engine.platform.folder.manual();
+        const QString manual = rig.engine.platform().folder.manual();
         if (c.fileThere) rig.tmp.write("manual/help.html", "<html></html>");
         QStringList opened;
         rig.window->openManual = [&](const QString& file) {

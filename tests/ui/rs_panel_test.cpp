@@ -188,7 +188,7 @@ TEST(RsPanel, ShowsWhereEachComGoesAndLinksAPresentDevice) {
     rig.rs()->cboPort->setCurrentText("Com3");
     present->setCurrentIndex(0);
     rig.find<QPushButton>("CommandDeviceLink")->click();
-    EXPECT_EQ(QFileInfo(rig.engine.platform.folder.comLink(3)).symLinkTarget(), paths[0]);
+    EXPECT_EQ(QFileInfo(rig.engine.platform().folder.comLink(3)).symLinkTarget(), paths[0]);
     EXPECT_TRUE(rig.box.shown.isEmpty());
     // Linking is not a port choice: Cancel still leaves the port as it was.
     rig.window->commandRsNg();

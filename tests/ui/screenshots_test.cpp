@@ -64,7 +64,7 @@ TEST(Screenshots, MainWindowPanelsAndRunMonitor) {
     ASSERT_TRUE(save(rig.exe(), folder, "run_monitor_traffic.png"));
     rig.box.answers = {true};
     rig.exe()->commandRsEnd();
-    ASSERT_TRUE(test::spinUntil([&] { return rig.engine.monitor.closeVisible; }, 10000));
+    ASSERT_TRUE(test::spinUntil([&] { return rig.engine.monitor().closeVisible; }, 10000));
     rig.exeChild<QCheckBox>("CheckLog")->setChecked(false);
     test::spinUntil([] { return false; }, 100);
     ASSERT_TRUE(save(rig.exe(), folder, "run_monitor_stopped.png"));

@@ -49,7 +49,7 @@ struct MonitorRig : test::FormRig {
     }
     // Shows a model state and lists what is cut on every tab.
     QStringList cutAfter(const std::function<void(RunMonitorModel&)>& change) {
-        change(engine.monitor);
+        change(engine.monitor());
         exe->refresh();
         QStringList cut;
         auto* tabs = exe->findChild<QTabWidget*>(QStringLiteral("SSTab1"));
