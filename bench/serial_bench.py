@@ -12,6 +12,9 @@ pyserial logger doing the same job (Debian python3-serial).
   bench/serial_bench.py BUILD poll [SECONDS]    back-to-back polling (ITM 0: send
       MEAS?, read the reply, write the row, at once again): cycles/s and CPU
       time per cycle; the pyserial poller syncs each row as velloran does
+  bench/serial_bench.py BUILD workbook [SECONDS] back-to-back polling with the live
+      workbook on (headless Calc) beside the same run without it: cycles/s,
+      and whether the office had to skip records to keep up
   bench/serial_bench.py BUILD mail [SECONDS]    the 0.1 s grid with a normal mail
       every minute to a mail server that takes the connection and never
       answers: the largest gap between two cycle starts (at least 70 s)
@@ -72,7 +75,7 @@ def stop(proc):
         proc.wait(10)
 
 
-def velloran_run(build, script, seconds, sim_args, setup=()):
+def velloran_run(build, script, seconds, sim_args, setup=(), env=None):
     """velloran-cli run for `seconds`; returns a dict of figures."""
     with tempfile.TemporaryDirectory() as home:
         path = f"{home}/script.txt"
@@ -83,7 +86,8 @@ def velloran_run(build, script, seconds, sim_args, setup=()):
                         "csvOn=1", f"csv={home}/out.csv", f"minutes={seconds / 60}", "rsLog=1", *[a.replace("{home}", home) for a in setup]],
                        check=True)
         sim, sim_out = start_sim(build, home, sim_args)
-        run = subprocess.Popen([cli, "--home", home, "run"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        run = subprocess.Popen([cli, "--home", home, "run"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                               env=env)
         out = Stamped(run.stdout)
         out.start()
         started = time.monotonic()
@@ -109,6 +113,7 @@ def velloran_run(build, script, seconds, sim_args, setup=()):
             "last_sent": len(sim_out.times("> ")),
             "cycle_starts": out.times("rs: ["),
             "csv_bytes": os.path.getsize(f"{home}/out.csv"),
+            "alarm_lines": [line for _, line in out.lines if line.startswith("alarm: ")],
         }
 
 
@@ -233,7 +238,7 @@ def lateness_ms(starts, interval):
 
 
 def main():
-    if len(sys.argv) < 3 or sys.argv[2] not in ("stream", "cycle", "poll", "mail"):
+    if len(sys.argv) < 3 or sys.argv[2] not in ("stream", "cycle", "poll", "mail", "workbook"):
         raise SystemExit(__doc__)
     build, what = sys.argv[1], sys.argv[2]
     seconds = float(sys.argv[3]) if len(sys.argv) > 3 else (10 if what == "stream" else 60)
@@ -257,6 +262,23 @@ def main():
             rate = r["rows"] / r["wall"]
             per = 1e6 * r["cpu"] / max(1, r["rows"])
             print(f"{name:<14}{r['wall']:>8.2f}{r['rows']:>8}{rate:>10.0f}{100 * r['cpu'] / r['wall']:>7.1f}{per:>14.0f}")
+    elif what == "workbook":
+        script = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.5\r\nSTM:0.5\r\nITM:0\r\nSSS\r\nSND:MEAS?%0D\r\nRCV\r\nEEE\r\n"
+        with tempfile.TemporaryDirectory() as books:
+            with open(f"{books}/book.csv", "w") as f:
+                f.write("\n")
+            subprocess.run(["soffice", "--headless", "--convert-to", "ods", "--outdir", books, f"{books}/book.csv"],
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           env=dict(os.environ, HOME=books))
+            env = dict(os.environ, VELLORAN_OFFICE_HEADLESS="1")
+            on = velloran_run(build, script, seconds, ["--quiet"],
+                              ["workbookOn=1", f"workbook={books}/book.ods", "numberColumnOn=1", "timeStampMode=1"], env)
+            off = velloran_run(build, script, seconds, ["--quiet"], ["numberColumnOn=1", "timeStampMode=1"], env)
+        print(f"{'run':<14}{'wall s':>8}{'cycles':>8}{'cycles/s':>10}{'CPU%':>7}  workbook")
+        for name, r in (("workbook on", on), ("workbook off", off)):
+            skipped = [line for line in r["alarm_lines"] if "飛ばしました" in line or "アクセスできません" in line]
+            print(f"{name:<14}{r['wall']:>8.2f}{r['rows']:>8}{r['rows'] / r['wall']:>10.0f}"
+                  f"{100 * r['cpu'] / r['wall']:>7.1f}  {skipped[0][7:] if skipped else '-'}")
     elif what == "mail":
         seconds = max(seconds, 70)
         server = silent_mail_server()
