@@ -18,7 +18,7 @@ inline void ensureCoreApplication() {
 }
 
 // Runs the event loop until done() is true or timeoutMs has passed; returns done().
-inline bool spinUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+inline bool spinUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
     ensureCoreApplication();
     if (done()) return true;
     QEventLoop loop;

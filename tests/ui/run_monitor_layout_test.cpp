@@ -41,20 +41,7 @@ TEST(RunMonitorLayout, CompactIsFixedAndDetailGrowsOnlyAboveItsMinimum) {
     }
 }
 
-struct MonitorRig : test::FormRig {
-    std::unique_ptr<ui::FormExe> exe;
-    MonitorRig() {
-        load();
-        exe = std::make_unique<ui::FormExe>(engine, [] {});
-        exe->show();
-    }
-    template <typename T>
-    T* child(const char* name) {
-        T* w = exe->findChild<T*>(QString::fromLatin1(name));
-        if (!w) ADD_FAILURE() << "no control " << name;
-        return w;
-    }
-};
+using test::MonitorRig;
 
 TEST(RunMonitorLayout, TallDetailWindowStretchesGridAndPanesAndSnapsBack) {
     MonitorRig rig;

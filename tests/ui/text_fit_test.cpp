@@ -40,13 +40,7 @@ TEST(TextFit, MainWindowPanelsShowEveryCaption) {
     }
 }
 
-struct MonitorRig : test::FormRig {
-    std::unique_ptr<ui::FormExe> exe;
-    MonitorRig() {
-        load();
-        exe = std::make_unique<ui::FormExe>(engine, [] {});
-        exe->show();
-    }
+struct FitMonitorRig : test::MonitorRig {
     // Shows a model state and lists what is cut on every tab.
     QStringList cutAfter(const std::function<void(RunMonitorModel&)>& change) {
         change(engine.monitor());
@@ -83,7 +77,7 @@ TEST(TextFit, RunMonitorShowsItsLongestMessagesInBothViews) {
         {"step", [](RunMonitorModel& m) { m.labelMess = QStringLiteral("ｽｸﾘﾌﾟﾄNo.13:EEE"); }},
     };
     for (bool detail : {false, true}) {
-        MonitorRig rig;
+        FitMonitorRig rig;
         rig.exe->setDetail(detail);
         const QSize designed = detail ? ui::exeDesign().detailMin : ui::exeDesign().compact;
         for (const Case& c : cases) {
@@ -96,7 +90,7 @@ TEST(TextFit, RunMonitorShowsItsLongestMessagesInBothViews) {
 }
 
 TEST(TextFit, GridColumnsWidenToTheirCellsAndNeverNarrow) {
-    MonitorRig rig;
+    FitMonitorRig rig;
     rig.exe->setDetail(true);
     auto* grid = rig.exe->findChild<QTableWidget*>(QStringLiteral("MSFlexData"));
     const QFontMetrics fm(grid->font());

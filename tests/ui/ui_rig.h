@@ -13,6 +13,8 @@
 #include <memory>
 
 #include "support/engine_rig.h"
+#include "support/event_spin.h"
+#include "ui/form_exe.h"
 #include "ui/form_main.h"
 
 namespace vel::test {
@@ -24,20 +26,6 @@ inline void ensureUiApplication() {
     static char name[] = "test_ui";
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);  // lives until the test program ends
-}
-
-// Runs the event loop until done() or timeoutMs; returns done().
-inline bool spinUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done()) loop.quit();
-    });
-    check.start(5);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return done();
 }
 
 // Types a text into a field and leaves it, as the user would.
@@ -66,6 +54,22 @@ struct FormRig : EngineRig {
         return w;
     }
     QLineEdit* field(const char* name) const { return find<QLineEdit>(name); }
+};
+
+// The run monitor over a loaded main window, shown, with its controls by name.
+struct MonitorRig : FormRig {
+    std::unique_ptr<ui::FormExe> exe;
+    MonitorRig() {
+        load();
+        exe = std::make_unique<ui::FormExe>(engine, [] {});
+        exe->show();
+    }
+    template <typename T>
+    T* child(const char* name) {
+        T* w = exe->findChild<T*>(QString::fromLatin1(name));
+        if (!w) ADD_FAILURE() << "no control " << name;
+        return w;
+    }
 };
 
 }  // namespace vel::test
