@@ -169,8 +169,10 @@ def pyserial_stream(build, seconds):
                 "sent": len(sim_out.times("> ", started, ended)), "last_sent": len(sim_out.times("> "))}
 
 
-def pyserial_cycle(build, seconds):
-    """A minimal polling logger: sleep to each 0.1 s deadline, ask, read, write."""
+def pyserial_poller(build, seconds, interval):
+    """A minimal polling logger: ask, read to CR, append and sync a row (as
+    velloran-cli syncs each CSV row); with an interval, sleep to each
+    deadline of the grid first, else ask again at once."""
     import serial
     with tempfile.TemporaryDirectory() as home:
         sim, _ = start_sim(build, home, ["--quiet"])
@@ -179,45 +181,20 @@ def pyserial_cycle(build, seconds):
         cpu0 = time.process_time()
         t0 = time.monotonic()
         with open(f"{home}/out.csv", "wb") as csv:
-            k = 0
             while time.monotonic() - t0 < seconds:
-                deadline = t0 + k * 0.1
-                delay = deadline - time.monotonic()
-                if delay > 0:
+                delay = t0 + len(starts) * interval - time.monotonic()
+                if interval and delay > 0:
                     time.sleep(delay)
                 starts.append(time.monotonic())
                 port.write(b"MEAS?\r")
                 csv.write(port.read_until(b"\r") + b"\n")
                 csv.flush()
-                k += 1
-        cpu = time.process_time() - cpu0
-        wall = time.monotonic() - t0
-        port.close()
-        stop(sim)
-        return {"wall": wall, "cpu": cpu, "cycle_starts": starts}
-
-
-def pyserial_poll(build, seconds):
-    """A minimal back-to-back poller: ask, read to CR, append and sync a row."""
-    import serial
-    with tempfile.TemporaryDirectory() as home:
-        sim, _ = start_sim(build, home, ["--quiet"])
-        port = serial.Serial(f"{home}/dev/com{COM}", 115200, timeout=0.5)
-        cpu0 = time.process_time()
-        t0 = time.monotonic()
-        rows = 0
-        with open(f"{home}/out.csv", "wb") as csv:
-            while time.monotonic() - t0 < seconds:
-                port.write(b"MEAS?\r")
-                csv.write(port.read_until(b"\r") + b"\n")
-                csv.flush()
                 os.fsync(csv.fileno())
-                rows += 1
         cpu = time.process_time() - cpu0
         wall = time.monotonic() - t0
         port.close()
         stop(sim)
-        return {"wall": wall, "cpu": cpu, "rows": rows}
+        return {"wall": wall, "cpu": cpu, "cycle_starts": starts, "rows": len(starts)}
 
 
 def silent_mail_server():
@@ -256,7 +233,7 @@ def main():
     elif what == "poll":
         script = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.5\r\nSTM:0.5\r\nITM:0\r\nSSS\r\nSND:MEAS?%0D\r\nRCV\r\nEEE\r\n"
         v = velloran_run(build, script, seconds, ["--quiet"])
-        p = pyserial_poll(build, seconds)
+        p = pyserial_poller(build, seconds, 0)
         print(f"{'poller':<14}{'wall s':>8}{'cycles':>8}{'cycles/s':>10}{'CPU%':>7}{'CPU us/cycle':>14}")
         for name, r in (("velloran-cli", v), ("pyserial", p)):
             rate = r["rows"] / r["wall"]
@@ -299,7 +276,7 @@ def main():
     else:
         script = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.5\r\nSTM:0.5\r\nITM:0.1\r\nSSS\r\nSND:MEAS?%0D\r\nRCV\r\nEEE\r\n"
         v = velloran_run(build, script, seconds, ["--quiet"])
-        p = pyserial_cycle(build, seconds)
+        p = pyserial_poller(build, seconds, 0.1)
         print(f"{'logger':<14}{'cycles':>8}{'mean ms':>9}{'p99 ms':>9}{'max ms':>9}{'CPU%':>7}")
         for name, r in (("velloran-cli", v), ("pyserial", p)):
             late = lateness_ms(r["cycle_starts"], 0.1)

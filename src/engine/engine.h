@@ -87,6 +87,9 @@ private:
     LineHooks& hooks_;
 };
 
+// The tick that paces a loop with nothing else to wait for, in milliseconds.
+inline constexpr int kUsualTickMs = 10;
+
 // When the loop wants its next tick.
 struct TickPlan {
     enum class When {

@@ -16,7 +16,7 @@ namespace vel {
 
 class RunDriver : public QObject {
 public:
-    static constexpr int kUsualTickMs = 10;
+    static constexpr int kUsualTickMs = vel::kUsualTickMs;
 
     explicit RunDriver(Engine& engine, QObject* parent = nullptr);
     ~RunDriver() override;

@@ -51,9 +51,15 @@ TickPlan Engine::nextTick() const {
     TickPlan plan{When::Now, {}};
     const ScriptCommand* command = currentCommand();
     if (run_.stepPhase == 1 && run_.waitRemaining > 0) {
-        // SND waits for its bytes to leave; once they have, the wait is over.
-        const bool sent = command && command->code == OpSND && platform_.port.outputCount() == 0;
-        if (!sent) plan = {When::At, previousTickMs_ + run_.waitRemaining};
+        plan = {When::At, previousTickMs_ + run_.waitRemaining};
+        // SND waits for its bytes to leave: over at once when they have;
+        // the port's send event wakes the driver when they do, and the wait
+        // is looked at again after the usual tick in case a port never says.
+        if (command && command->code == OpSND) {
+            if (platform_.port.outputCount() == 0) plan = {When::Now, {}};
+            else if (const Fixed4 soon = timer_.timerNowMs() + Fixed4::fromInt(kUsualTickMs); soon < plan.atMs)
+                plan = {When::At, soon};
+        }
     } else if (waitingForNextCycle()) {
         if (run_.cycleInterval > 0) {
             if (timer_.timerNowMs() < run_.nextCycleMs) plan = {When::At, run_.nextCycleMs};

@@ -44,6 +44,11 @@ QtSerialPort::QtSerialPort(ProgramFolder folder)
     lineTimer_->setInterval(kLinePollMs);
     QObject::connect(lineTimer_.get(), &QTimer::timeout, lineTimer_.get(), [this] { pollLines(); });
     QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(), [this] { onReadyRead(); });
+    // The send event: the output buffer has drained (a send waiting for its
+    // bytes to leave is over).
+    QObject::connect(port_.get(), &QSerialPort::bytesWritten, port_.get(), [this] {
+        if (isOpen() && port_->bytesToWrite() == 0) deliver(CommEvSend);
+    });
     QObject::connect(port_.get(), &QSerialPort::errorOccurred, port_.get(),
                      [this](QSerialPort::SerialPortError error) {
                          // A device that is unplugged (or a pseudo-terminal whose

@@ -1,7 +1,8 @@
 #pragma once
 // The serial port on QSerialPort. Received bytes are decoded from CP932 as they
 // arrive (a lead byte at the end of a chunk waits for its trail) and delivered
-// as CommEvReceive events; line errors and modem-line changes come from the
+// as CommEvReceive events; a drained output buffer as a CommEvSend event;
+// line errors and modem-line changes come from the
 // driver where it reports them; a device that vanishes while open closes the
 // port and is reported as a CommErDcb event. Needs a running Qt event loop.
 #include <QStringList>

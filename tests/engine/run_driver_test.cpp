@@ -70,6 +70,19 @@ TEST(TickPlan, ASendWaitEndsAtOnceWhenTheBytesHaveLeft) {
     EXPECT_EQ(static_cast<int>(rig.engine.nextTick().when), static_cast<int>(When::Now));
 }
 
+TEST(TickPlan, ASendWaitWhoseBytesHaveNotLeftIsLookedAtAfterTheUsualTick) {
+    EngineRig rig;
+    rig.useScript({"STM:2", "SSS", "SND:A", "WTM:1"});
+    ASSERT_TRUE(rig.start());
+    rig.port.pendingOutput = 1;  // the line has not taken the byte yet
+    rig.runFor(30);              // STM, SSS, SND sends at 30
+    const TickPlan plan = rig.engine.nextTick();
+    ASSERT_EQ(static_cast<int>(plan.when), static_cast<int>(When::At));
+    EXPECT_EQ(plan.atMs, Fixed4::fromInt(40)) << "not the send time-out two seconds on";
+    rig.port.pendingOutput = 0;
+    EXPECT_EQ(static_cast<int>(rig.engine.nextTick().when), static_cast<int>(When::Now));
+}
+
 TEST(RunDriver, TicksAtOnceThroughCommandsThatCanRunWithoutTimePassing) {
     ensureCoreApplication();
     EngineRig rig;

@@ -215,6 +215,16 @@ TEST_F(QtSerialPortTest, OutputCountAndDiscard) {
     EXPECT_EQ(got, "Z");
 }
 
+TEST_F(QtSerialPortTest, ASendEventSaysWhenTheOutputHasDrained) {
+    ASSERT_TRUE(port.open());
+    port.prepare();
+    port.write(QByteArray(300, 'c'));
+    EXPECT_FALSE(hasEvent(CommEvSend)) << "not before the bytes have left";
+    QByteArray got;
+    ASSERT_TRUE(test::spinUntil([&] { got += pty.take(); return hasEvent(CommEvSend); }));
+    EXPECT_EQ(port.outputCount(), 0);
+}
+
 TEST_F(QtSerialPortTest, BreakOnAPtyLeavesThePortWorking) {
     ASSERT_TRUE(port.open());
     port.setBreak(true);

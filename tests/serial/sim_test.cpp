@@ -27,7 +27,7 @@ protected:
         ASSERT_TRUE(QFileInfo(kSim).isExecutable()) << "build velloran-sim first";
         port.setEventHandler([this](const CommEvent& e) {
             if (e.code == CommEvReceive) text += e.data;
-            else codes.push_back(e.code);
+            else if (e.code != CommEvSend) codes.push_back(e.code);  // line events and errors
         });
     }
     void TearDown() override {
