@@ -12,6 +12,7 @@ packages=(
   libreoffice-dev
   fonts-noto-cjk
   qt6-translations-l10n
+  desktop-file-utils dpkg-dev
 )
 
 # The live workbook runs in LibreOffice Calc. Either variant will do: the
