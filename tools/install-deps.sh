@@ -12,6 +12,7 @@ packages=(
   libreoffice-dev
   fonts-noto-cjk
   qt6-translations-l10n
+  desktop-file-utils dpkg-dev  # the ctest check of the menu entry; cpack -G DEB
 )
 
 # The live workbook runs in LibreOffice Calc. Either variant will do: the

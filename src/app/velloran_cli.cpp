@@ -1,13 +1,12 @@
 // velloran-cli: the engine without windows.
 #include <QCoreApplication>
-#include <QDir>
 #include <QStringList>
 #include <cstdio>
 
 #include "app/cli_check.h"
 #include "app/cli_run.h"
 #include "app/cli_setup.h"
-#include "base/program_folder.h"
+#include "base/program_places.h"
 
 namespace {
 
@@ -20,7 +19,8 @@ const char kUsage[] =
     "                          exit 1 when the run cannot start\n"
     "  setup [NAME=VALUE ...]  print the choices in the folder's setup.dat, or change the named\n"
     "                          ones and save (port, lineSettings, script, csvOn, csv, minutes, ...)\n"
-    "  --home DIR              the program folder (default: the executable's folder)\n";
+    "  --home DIR              the program folder (default: the executable's folder, or\n"
+    "                          ~/.local/share/velloran when the program is installed)\n";
 
 int usage() {
     std::fputs(kUsage, stderr);
@@ -35,20 +35,22 @@ int main(int argc, char** argv) {
     args.removeFirst();
 
     // The program folder option may stand anywhere on the line.
-    vel::ProgramFolder folder{QCoreApplication::applicationDirPath()};
+    QString home;
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] != QLatin1String("--home")) continue;
         if (i + 1 >= args.size()) return usage();
-        folder.root = QDir(args[i + 1]).absolutePath();
+        home = args[i + 1];
         args.remove(i, 2);
         break;
     }
     if (args.isEmpty()) return usage();
     const QString cmd = args.takeFirst();
 
+    // Chosen only for the commands that use it: a per-user folder is created on choosing.
+    const auto folder = [&home] { return vel::chooseProgramFolder(vel::runningProgramPlaces(home)); };
     int rc = 2;
     if (cmd == QLatin1String("check")) rc = vel::runCheck(args);
-    else if (cmd == QLatin1String("run")) rc = vel::runRun(args, folder);
-    else if (cmd == QLatin1String("setup")) rc = vel::runSetup(args, folder);
+    else if (cmd == QLatin1String("run")) rc = vel::runRun(args, folder());
+    else if (cmd == QLatin1String("setup")) rc = vel::runSetup(args, folder());
     return rc == 2 ? usage() : rc;
 }

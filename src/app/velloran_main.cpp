@@ -1,10 +1,12 @@
 // velloran: the main window and the run monitor on the engine, with the real
 // clock, serial port, mail library and spreadsheet. The program folder is the
-// executable's folder; there are no command-line options.
+// executable's folder, or ~/.local/share/velloran for an installed program;
+// there are no command-line options.
 #include <QApplication>
 #include <QElapsedTimer>
 
 #include "engine/engine.h"
+#include "base/program_places.h"
 #include "base/system_clock.h"
 #include "mail/curl_mailer.h"
 #include "output/workbook_backend.h"
@@ -21,7 +23,8 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);  // the main window hides during a run
     vel::ui::installQtTranslations(app);              // Japanese standard buttons and dialogs
 
-    const vel::ProgramFolder folder{QCoreApplication::applicationDirPath()};
+    const vel::ProgramPlaces places = vel::runningProgramPlaces({});
+    const vel::ProgramFolder folder = vel::chooseProgramFolder(places);
     vel::ui::QtMessageBox messages;
     vel::SystemClock clock;
     vel::QtSerialPort port(folder);
@@ -39,6 +42,7 @@ int main(int argc, char* argv[]) {
         vel::ui::FormExe* exe = formMain.formExe();
         return exe && exe->isVisible() ? static_cast<QWidget*>(exe) : &formMain;
     };
+    formMain.manualFile = vel::manualFile(folder, places.installedShare);
     formMain.onUnloaded = [] { QCoreApplication::quit(); };
     // The start-up benchmark's sign ("quit": end once the window is shown).
     const QByteArray reportShown = qgetenv("VELLORAN_REPORT_SHOWN");

@@ -1,6 +1,7 @@
 #pragma once
 // The program folder: where setup.dat, velloran.ini, Log/, manual/ and dev/ live. By default
-// the folder of the executable; velloran-cli --home names another one.
+// the folder of the executable, or a per-user folder for an installed program
+// (program_places.h); velloran-cli --home names another one.
 #include <QDir>
 #include <QString>
 

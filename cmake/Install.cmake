@@ -1,0 +1,34 @@
+# Installing Velloran as a desktop program: `cmake --install` puts the executables
+# in bin/, the manual and samples in share/velloran/, a menu entry and an icon in
+# share/applications and share/icons; `cpack -G DEB` packs the same files.
+include(GNUInstallDirs)
+
+# The program looks for share/velloran relative to its own bin/ folder, so the
+# same build works installed under /usr, /usr/local or an unpacked prefix.
+file(RELATIVE_PATH _vel_share_from_bin ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/velloran)
+target_compile_definitions(vel_base PRIVATE VEL_SHARE_FROM_BIN="${_vel_share_from_bin}")
+
+foreach(_exe velloran velloran-cli velloran-sim)
+  if(TARGET ${_exe})
+    install(TARGETS ${_exe} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+endforeach()
+install(DIRECTORY manual/ DESTINATION ${CMAKE_INSTALL_DATADIR}/velloran/manual)
+install(DIRECTORY samples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/velloran/samples)
+if(TARGET velloran)
+  install(FILES desktop/velloran.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES desktop/velloran.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+endif()
+
+if(VELLORAN_TESTS)
+  find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
+  if(DESKTOP_FILE_VALIDATE)
+    add_test(NAME desktop-entry COMMAND ${DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/desktop/velloran.desktop)
+  endif()
+  # Installs into a scratch prefix and runs the installed velloran-cli there.
+  add_test(NAME install-tree COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR}
+           -DSCRATCH=${PROJECT_BINARY_DIR}/install-tree-test -DBINDIR=${CMAKE_INSTALL_BINDIR}
+           -DDATADIR=${CMAKE_INSTALL_DATADIR} -P ${PROJECT_SOURCE_DIR}/cmake/CheckInstall.cmake)
+endif()
+
+include(cmake/Package.cmake)
