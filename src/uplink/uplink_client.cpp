@@ -22,7 +22,7 @@ constexpr milliseconds kOfflineFlush{500};
 QString refusalText(int rc) {
     switch (rc) {
     case 4: return QStringLiteral("ユーザー名またはパスワードが違います");
-    case 5: return QStringLiteral("接続が許可されていません");
+    case 5: return QStringLiteral("ユーザー名またはパスワードが違うか、接続が許可されていません");
     default: return QStringLiteral("コード %1").arg(rc);
     }
 }

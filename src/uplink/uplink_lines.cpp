@@ -10,14 +10,14 @@ QString unreachable(const QString& url) {
     return QStringLiteral("アップリンク: ブローカーに接続できません。データを保存して再接続します (%1)").arg(url);
 }
 QString refused(const QDateTime& now, const QString& why) {
-    return loglines::stamp(now) + QStringLiteral(" アップリンク: ブローカーが接続を拒否しました (%1)").arg(why);
+    return loglines::stamp(now) + QStringLiteral(", アップリンク: ブローカーが接続を拒否しました (%1)").arg(why);
 }
 QString dropped(const QDateTime& now, uint64_t count) {
     return loglines::stamp(now) +
-           QStringLiteral(" アップリンク: 送信待ちのデータが上限を超えたため、古いデータ%1件を捨てました").arg(count);
+           QStringLiteral(", アップリンク: 送信待ちのデータが上限を超えたため、古いデータ%1件を捨てました").arg(count);
 }
 QString spoolFailed(const QDateTime& now, const QString& folder) {
-    return loglines::stamp(now) + QStringLiteral(" アップリンク: 送信待ちのデータを保存できません (%1)").arg(folder);
+    return loglines::stamp(now) + QStringLiteral(", アップリンク: 送信待ちのデータを保存できません (%1)").arg(folder);
 }
 
 }  // namespace vel::uplinklines
