@@ -70,6 +70,9 @@ struct UplinkClient::Session {
         if (!mosq) return false;
         mosquitto_int_option(mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
         mosquitto_max_inflight_messages_set(mosq, kWindow);
+        // Small messages answered one by one: without this, Nagle and delayed
+        // acknowledgements hold each burst back by tens of milliseconds.
+        mosquitto_int_option(mosq, MOSQ_OPT_TCP_NODELAY, 1);
         const QByteArray status = topic("status");
         mosquitto_will_set(mosq, status.constData(), 7, "offline", 1, true);
         if (!c.username.isEmpty())

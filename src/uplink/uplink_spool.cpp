@@ -32,8 +32,10 @@ bool UplinkSpool::open() {
     lastSeq_ = 0;
     acked_ = 0;
     if (!QDir().mkpath(folder_)) return false;
-    QFile marker(folder_ + "/acked");
-    if (marker.open(QIODevice::ReadOnly)) acked_ = marker.readAll().trimmed().toULongLong();
+    marker_.close();
+    marker_.setFileName(folder_ + "/acked");
+    if (marker_.open(QIODevice::ReadOnly)) acked_ = marker_.readAll().trimmed().toULongLong();
+    marker_.close();
     const QStringList names = QDir(folder_).entryList({"*.seg"}, QDir::Files, QDir::Name);
     for (const QString& name : names) scan(folder_ + '/' + name);
     // Segments whose records have all been acknowledged are not needed.
@@ -141,10 +143,14 @@ void UplinkSpool::acknowledge(uint64_t seq) {
 }
 
 void UplinkSpool::writeMarker() {
-    // Rewritten in place: a marker lost in a crash only sends records again,
+    // Overwritten in place at a fixed width, never truncated: a truncate and
+    // rewrite makes the file system flush it to the disk at every
+    // acknowledgement. A marker lost in a crash only sends records again,
     // which the receiver recognises by their numbers.
-    QFile marker(folder_ + "/acked");
-    if (marker.open(QIODevice::WriteOnly | QIODevice::Truncate)) marker.write(QByteArray::number(qulonglong(acked_)));
+    if (!marker_.isOpen() && !marker_.open(QIODevice::ReadWrite)) return;
+    marker_.seek(0);
+    marker_.write(QByteArray::number(qulonglong(acked_)).rightJustified(20, '0'));
+    marker_.flush();
 }
 
 uint64_t UplinkSpool::pending() const {

@@ -13,6 +13,7 @@
 // The sequence numbers go on from the spool's contents and the marker, so
 // they continue across runs and program starts. One thread uses a spool.
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <cstdint>
@@ -75,6 +76,7 @@ private:
     uint64_t lastSeq_ = 0;
     uint64_t acked_ = 0;
     uint64_t dropped_ = 0;
+    QFile marker_;  // "acked", kept open
 };
 
 }  // namespace vel
