@@ -40,6 +40,7 @@ struct UplinkClient::Session {
     bool unreachableReported = false;
     bool refusedReported = false;
     bool spoolFailedReported = false;
+    bool droppedReported = false;
     Clock::time_point nextAttempt{};
     milliseconds retry = kFirstRetry;
     uint64_t sentUpTo = 0;                // the last record published on this connection
@@ -252,7 +253,8 @@ bool UplinkClient::finish(std::chrono::milliseconds limit) {
         finishing_ = true;
         flushed_ = false;
         wake_.notify_all();
-        allDone = idle_.wait_for(lock, limit, [this] { return flushed_; });
+        idle_.wait_for(lock, limit, [this] { return flushed_ || givenUp_; });
+        allDone = flushed_;
         stopping_ = true;
     }
     wake_.notify_all();
@@ -316,8 +318,11 @@ void UplinkClient::work() {
             s.alarms[a.item] = a;
             s.alarmDirty[a.item] = true;
         }
-        if (const uint64_t dropped = s.spool.takeDropped() + overflow)
+        // One line for a run that outgrows the spool, not one per segment dropped.
+        if (const uint64_t dropped = s.spool.takeDropped() + overflow; dropped && !s.droppedReported) {
+            s.droppedReported = true;
             report({UplinkReport::Kind::Dropped, {}, dropped});
+        }
         if (stop) break;
         if (ready) {
             if (!s.connected && !s.connecting && Clock::now() >= s.nextAttempt) s.tryConnect();
@@ -327,10 +332,14 @@ void UplinkClient::work() {
                 if (rc != MOSQ_ERR_SUCCESS) s.lose(rc);
             }
         }
-        if (finishing && s.idle()) {
+        // At the end of a run: done when everything is acknowledged, and not
+        // worth waiting for while no broker is there (the spool keeps it).
+        const bool away = ready && !s.connected && !s.connecting && s.attempted;
+        if (finishing && (s.idle() || away || !ready)) {
             {
                 std::lock_guard lock(mutex_);
-                flushed_ = records_.empty() && alarms_.empty();
+                flushed_ = s.idle() && records_.empty() && alarms_.empty();
+                givenUp_ = !flushed_;
             }
             idle_.notify_all();
         }

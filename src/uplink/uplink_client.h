@@ -31,7 +31,7 @@ struct UplinkReport {
         Unreachable,  // the first attempts found no broker (once until connected)
         Lost,         // a connection the broker had accepted ended
         Refused,      // detail: why (password, TLS); once per client
-        Dropped,      // count: records lost (the spool at its limit, the queue full)
+        Dropped,      // count: records lost (the spool at its limit, the queue full); once per client
         SpoolFailed,  // the spool folder cannot be written (once)
     };
     Kind kind;
@@ -54,7 +54,8 @@ public:
     void post(UplinkAlarm alarm);
 
     // Waits up to `limit` for the broker to acknowledge every record posted
-    // so far, then says "offline", disconnects and ends the worker; delivers
+    // so far (not at all while the broker is away or refused the
+    // connection), then says "offline", disconnects and ends the worker; delivers
     // the reports on the calling thread. False when records were left in the spool.
     bool finish(std::chrono::milliseconds limit);
 
@@ -81,6 +82,7 @@ private:
     uint64_t overflow_ = 0;
     uint64_t acknowledged_ = 0;
     bool flushed_ = false;   // the worker found nothing waiting
+    bool givenUp_ = false;   // finishing without a broker: the rest stays in the spool
     bool finishing_ = false;
     bool stopping_ = false;
     std::thread worker_;     // last: starts when everything above is ready
