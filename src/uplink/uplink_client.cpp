@@ -140,6 +140,7 @@ struct UplinkClient::Session {
     void lose(int rc) {
         if (rc == MOSQ_ERR_TLS) refuse(QStringLiteral("TLS の接続に失敗しました"));
         if (connected) client.report({UplinkReport::Kind::Lost, {}, 0});
+        else reportUnreachable();
         connected = false;
         connecting = false;
         scheduleRetry();
@@ -160,11 +161,16 @@ struct UplinkClient::Session {
             return;
         }
         if (rc == MOSQ_ERR_TLS) refuse(QStringLiteral("TLS の接続に失敗しました"));
-        if (!everConnected && !unreachableReported) {
-            unreachableReported = true;
-            client.report({UplinkReport::Kind::Unreachable, client.config_.url, 0});
-        }
+        reportUnreachable();
         scheduleRetry();
+    }
+
+    // A broker not found before the first connection (an attempt that
+    // failed at once, or later in the loop), said once.
+    void reportUnreachable() {
+        if (everConnected || unreachableReported || refusedReported) return;
+        unreachableReported = true;
+        client.report({UplinkReport::Kind::Unreachable, client.config_.url, 0});
     }
 
     void store(const UplinkRecord& record) {
