@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config git
   qt6-base-dev qt6-serialport-dev
   libcurl4-openssl-dev
+  libmosquitto-dev mosquitto openssl
   libgtest-dev
   python3-aiosmtpd
   libreoffice-dev

@@ -36,6 +36,7 @@
 #include "serial/serial_port.h"
 #include "settings/extension_settings.h"
 #include "settings/settings_record.h"
+#include "uplink/uplink_output.h"
 
 namespace vel {
 
@@ -233,6 +234,9 @@ private:
     // gone before the log and the clock their reports use.
     std::unique_ptr<MailOutbox> mailOutbox_;
     std::unique_ptr<WorkbookWriter> workbookWriter_;
+    // The MQTT uplink of a run when velloran.ini names a broker; a subscriber
+    // from the run's start to its end.
+    std::unique_ptr<UplinkOutput> uplink_;
     bool inLoop_ = false;
     bool stopAfterStep_ = false;  // "終了" was confirmed while a step ran
     bool cyclePaced_ = false;     // the cycle so far waited for the line or for time

@@ -154,12 +154,19 @@ namespace {
 // (the mail library's own limit) and one office call (the backend's).
 constexpr std::chrono::milliseconds kMailFinishLimit{35'000};
 constexpr std::chrono::milliseconds kWorkbookFinishLimit{15'000};
+// The uplink waits this long for the broker's acknowledgements; what is not
+// acknowledged by then stays in the spool for the next run.
+constexpr std::chrono::milliseconds kUplinkFinishLimit{5'000};
 
 }  // namespace
 
 void Engine::startOutputThreads() {
     if (!platform_.outputThreads) return;
     if (!mailOutbox_) mailOutbox_ = std::make_unique<MailOutbox>(platform_.mailer);
+    if (const std::optional<UplinkConfig> config = uplinkConfig(extensions_, platform_.folder); config && !uplink_) {
+        uplink_ = std::make_unique<UplinkOutput>(*config, settings_, log_, [this] { return timer_.localNow(); });
+        stream_.subscribe(*uplink_);
+    }
     if (!workbook_.app) return;
     if (!workbookWriter_) {
         workbookWriter_ = std::make_unique<WorkbookWriter>(workbook_.app);
@@ -182,6 +189,11 @@ void Engine::startOutputThreads() {
 void Engine::finishOutputThreads() {
     if (mailOutbox_) mailOutbox_->finish(kMailFinishLimit);
     if (workbookWriter_) workbookWriter_->finish(kWorkbookFinishLimit);
+    if (uplink_) {
+        uplink_->finish(kUplinkFinishLimit);
+        stream_.unsubscribe(*uplink_);
+        uplink_.reset();
+    }
     // Between runs the window drives the office itself.
     workbook_.writer = nullptr;
 }

@@ -1,0 +1,19 @@
+#pragma once
+// The texts the uplink writes to the communication log and the alarm log.
+#include <QDateTime>
+#include <QString>
+
+#include "uplink/uplink_client.h"
+
+namespace vel::uplinklines {
+
+// Communication log: the connection came, went, or cannot be made.
+QString connected(const QString& url);
+QString lost();
+QString unreachable(const QString& url);
+// Alarm log, with the time stamp of the other alarm-log lines.
+QString refused(const QDateTime& now, const QString& why);
+QString dropped(const QDateTime& now, uint64_t count);
+QString spoolFailed(const QDateTime& now, const QString& folder);
+
+}  // namespace vel::uplinklines

@@ -1,0 +1,38 @@
+#pragma once
+// The uplink as a subscriber of the record stream: every closed record and
+// every alarm change goes to the client's thread; what the client reports
+// about the connection comes back as lines in the communication log (and its
+// pane) and, for a refusal or lost records, in the alarm log.
+#include <QDateTime>
+#include <functional>
+#include <memory>
+
+#include "log/log_sink.h"
+#include "measure/record_stream.h"
+#include "settings/settings_record.h"
+#include "uplink/uplink_client.h"
+
+namespace vel {
+
+class UplinkOutput : public RecordSubscriber {
+public:
+    UplinkOutput(const UplinkConfig& config, const SettingsRecord& settings, LogSink& log,
+                 std::function<QDateTime()> now);
+
+    void valueEvaluated(const EvaluatedValue& value) override;
+    void recordClosed(const ClosedRecord& record) override;
+
+    // Bounded wait for the acknowledgements, then the client ends.
+    bool finish(std::chrono::milliseconds limit) { return client_.finish(limit); }
+    UplinkClient& client() { return client_; }
+
+private:
+    void reported(const UplinkReport& r);
+
+    const SettingsRecord& settings_;
+    LogSink& log_;
+    std::function<QDateTime()> now_;
+    UplinkClient client_;
+};
+
+}  // namespace vel
