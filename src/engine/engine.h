@@ -11,6 +11,7 @@
 #include "base/message_box.h"
 #include "base/program_folder.h"
 #include "base/run_state.h"
+#include "engine/station_watch.h"
 #include "log/logs.h"
 #include "mail/mail_check.h"
 #include "mail/mail_outbox.h"
@@ -216,6 +217,14 @@ private:
     MailContext mailContext();
     void startOutputThreads();
     void finishOutputThreads();
+    // The station watch (engine/station_ops.cpp).
+    void startStationWatch();
+    void stationChange(const QString& text, bool raised);
+    void watchPort();
+    void tryReconnect();
+    void replyTaken();
+    void silenceCheck();
+    TickPlan withReconnect(TickPlan plan) const;
 
     DirectMailSender mailSender_{platform_.mailer};  // every mail sent at once, on the run's thread
     // The outputs of the record stream, in the order they take each value:
@@ -230,6 +239,8 @@ private:
     // gone before the log and the clock their reports use.
     std::unique_ptr<MailOutbox> mailOutbox_;
     std::unique_ptr<WorkbookWriter> workbookWriter_;
+    ReconnectSchedule reconnect_;
+    SilenceWatch silence_;
     bool inLoop_ = false;
     bool stopAfterStep_ = false;  // "終了" was confirmed while a step ran
     bool cyclePaced_ = false;     // the cycle so far waited for the line or for time
