@@ -233,7 +233,7 @@ private:
     WorkbookOutput workbookOutput_{workbook_, settings_, log_, platform_.messages, hooks_.cursor};
     MonitorOutput monitorOutput_{monitor_, settings_};
     AlarmLogOutput alarmLogOutput_{log_};
-    CsvOutput csvOutput_{csv_, settings_};
+    CsvOutput csvOutput_{csv_, settings_, extensions_};
     MailOutput mailOutput_{[this] { return mailContext(); }};
     // The output threads (outputThreads); declared last, so that they are
     // gone before the log and the clock their reports use.
