@@ -31,6 +31,7 @@ TEST(TextFit, MainWindowPanelsShowEveryCaption) {
         {"main panel", [&] { rig.window->showMainPanel(); }},
         {"conditions panel", [&] { rig.window->openCondPanel(); }},
         {"serial panel", [&] { rig.window->openRsPanel(); }},
+        {"station panel", [&] { rig.window->openExtPanel(); }},
     };
     for (const auto& [name, open] : panels) {
         open();
