@@ -10,6 +10,9 @@ namespace vel {
 namespace {
 
 constexpr int kChannel = 0;
+// Station changes waiting for the alarm mail; a station that flaps while the
+// mail cannot go keeps the latest ones.
+constexpr qsizetype kMaxMailNotes = 50;
 
 }  // namespace
 
@@ -22,7 +25,11 @@ void Engine::stationChange(const QString& text, bool raised) {
     const QDateTime now = timer_.localNow();
     log_.alarmLogLine(loglines::stationChange(now, text));
     (raised ? pending_.raised : pending_.cleared) = true;
+    // Only the alarm mail takes the notes away: without it they would pile up
+    // for as long as the run goes on.
+    if (!settings_.alarmMailOn) return;
     pending_.notes << composeStationLine(now, text);
+    if (pending_.notes.size() > kMaxMailNotes) pending_.notes.remove(0, pending_.notes.size() - kMaxMailNotes);
 }
 
 // The port closes itself when its device goes (unplugged, I/O error, the

@@ -193,3 +193,34 @@ TEST(StationWatch, LateTicksDoNotBunchTheTries) {
 
 }  // namespace
 }  // namespace vel::test
+
+namespace vel::test {
+namespace {
+
+// A port that comes and goes faster than the alarm mail may go keeps the
+// latest changes waiting for it, never a list that grows without end.
+TEST(StationWatch, WaitingMailLinesStayBounded) {
+    StationRig rig(station(1, 0));
+    rig.engine.settings().alarmMailOn = true;
+    rig.engine.settings().alarmMailMinutes = 1;
+    rig.engine.settings().alarmMailFile =
+        rig.tmp.write("alarm.txt", cp932::encode(QStringLiteral("01.127.0.0.1:25\r\n02.op@example.jp\r\n"
+                                                                "05.vel@example.jp\r\n11.警報\r\n")));
+    ASSERT_TRUE(rig.start());
+    for (int i = 0; i < 55; ++i) {  // 110 changes within the first minute
+        rig.port.vanish();
+        rig.port.comeBack();
+        rig.run(1010);
+    }
+    EXPECT_EQ(rig.linesWith(portBackText()), 55) << "every change is in the alarm log";
+    ASSERT_TRUE(rig.mailer.sent.empty());
+    rig.run(6000);
+    ASSERT_EQ(rig.mailer.sent.size(), 1u);
+    const QStringList lines = rig.mailer.sent[0].body.split(QStringLiteral("\r\n"));
+    const qsizetype changes = lines.filter(portLostText()).size() + lines.filter(portBackText()).size();
+    EXPECT_EQ(changes, 50);
+    EXPECT_EQ(lines.filter(portBackText()).size(), 25) << "the latest ones";
+}
+
+}  // namespace
+}  // namespace vel::test
