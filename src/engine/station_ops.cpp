@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "log/log_lines.h"
 #include "mail/mail_compose.h"
+#include "text/vb.h"
 
 namespace vel {
 namespace {
@@ -24,6 +25,10 @@ void Engine::startStationWatch() {
 void Engine::stationChange(const QString& text, bool raised) {
     const QDateTime now = timer_.localNow();
     log_.alarmLogLine(loglines::stationChange(now, text));
+    // The run monitor's error line shows the change too; a lost port is
+    // already there as the line's own error (DCB), which stays.
+    if (text != portLostText())
+        monitor_.labelErrorMess = vb::formatDate(now, vb::DateFormat::TimeOnly) + u' ' + text;
     (raised ? pending_.raised : pending_.cleared) = true;
     // Only the alarm mail takes the notes away: without it they would pile up
     // for as long as the run goes on.

@@ -74,6 +74,7 @@ TEST(StationWatch, AVanishedPortIsOpenedAgainOnItsIntervalAndTheRunGoesOn) {
         rig.run(2 * 1000 + 600);
         EXPECT_EQ(rig.port.isOpen(), c.back) << c.reconnectSeconds;
         EXPECT_EQ(rig.linesWith(portBackText()), c.back ? 1 : 0) << c.reconnectSeconds;
+        EXPECT_EQ(rig.engine.monitor().labelErrorMess.endsWith(portBackText()), c.back) << "the error line says so";
         EXPECT_EQ(rig.port.prepares - preparesBefore, c.back ? 1 : 0) << "prepared as at a run start";
         EXPECT_EQ(rig.linesWith(portLostText()), 1) << "one loss, one line";
         EXPECT_GE(rig.cycleStarts().size(), cyclesBefore + 4) << "cycles went on";

@@ -82,6 +82,12 @@ TEST(TextFit, RunMonitorShowsItsLongestMessagesInBothViews) {
          }},
         {"end", [](RunMonitorModel& m) { m.labelMess = QStringLiteral("終了しました！ 「戻る」ボタンを押して下さい"); }},
         {"step", [](RunMonitorModel& m) { m.labelMess = QStringLiteral("ｽｸﾘﾌﾟﾄNo.13:EEE"); }},
+        {"port lost", [](RunMonitorModel& m) {
+             m.labelErrorMess = QStringLiteral("12:00:00 通信ポートが切断されました。再接続を待っています");
+         }},
+        {"no reply", [](RunMonitorModel& m) {
+             m.labelErrorMess = QStringLiteral("12:00:00 計測器から応答がありません（999999サイクル連続）");
+         }},
     };
     for (bool detail : {false, true}) {
         MonitorRig rig;
