@@ -10,9 +10,18 @@ target_compile_definitions(vel_base PRIVATE VEL_SHARE_FROM_BIN="${_vel_share_fro
 
 foreach(_exe velloran velloran-cli velloran-sim)
   if(TARGET ${_exe})
+    # The office's library folders stay in the run path as the build has
+    # them (the linker option of cmake/LibreOffice.cmake adds its own).
+    set_target_properties(${_exe} PROPERTIES BUILD_WITH_INSTALL_RPATH TRUE INSTALL_RPATH_USE_LINK_PATH TRUE)
     install(TARGETS ${_exe} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()
+
+# The station unit: velloran@<folder>.service runs the program folder
+# VELLORAN_STATION_BASE/<folder> with velloran-cli.
+set(VELLORAN_STATION_BASE "/var/lib/velloran" CACHE PATH "Folder that holds one program folder per station")
+configure_file(packaging/velloran@.service.in ${CMAKE_CURRENT_BINARY_DIR}/velloran@.service @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/velloran@.service DESTINATION lib/systemd/system)
 install(DIRECTORY manual/ DESTINATION ${CMAKE_INSTALL_DATADIR}/velloran/manual)
 install(DIRECTORY samples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/velloran/samples)
 if(TARGET velloran)

@@ -22,13 +22,15 @@
 namespace vel {
 namespace {
 
-// SIGINT and SIGTERM are blocked and read from a signalfd on the event loop,
-// so the stop runs on the engine's thread between two ticks.
+// SIGINT, SIGTERM and SIGHUP (the terminal or the session went away) are
+// blocked and read from a signalfd on the event loop, so the stop runs on the
+// engine's thread between two ticks and writes its data log.
 int stopSignalFd() {
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
     if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) return -1;
     return ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
 }
@@ -59,6 +61,20 @@ private:
     QString message_;
     QString error_;
 };
+
+// Which device the run's Com number reached ("port: Com1 → /dev/ttyUSB0"), or
+// on stderr why it could not be opened, in the system's words: a station's
+// log then says which instrument it talked to.
+void reportPort(const QtSerialPort& port) {
+    if (port.lastDevice().isEmpty() && port.lastOpenError().isEmpty()) return;  // never tried
+    QString line = QStringLiteral("Com") + QString::number(port.portNumber()) + QStringLiteral(" → ") +
+                   port.lastDevice();
+    if (port.lastOpenError().isEmpty()) {
+        printLine("port: ", line);
+        return;
+    }
+    std::fprintf(stderr, "velloran-cli: %s: %s\n", line.toUtf8().constData(), port.lastOpenError().toUtf8().constData());
+}
 
 }  // namespace
 
@@ -97,7 +113,9 @@ int runRun(const QStringList& args, const ProgramFolder& folder) {
         openWorkbookConnection(engine.workbook(), path, engine.settings().workbookPath, messages);
     }
 
-    if (!engine.startRun()) return 1;
+    const bool started = engine.startRun();
+    reportPort(port);
+    if (!started) return 1;
     printer.poll();
 
     RunDriver driver(engine);

@@ -200,6 +200,7 @@ void Engine::closeCycle(int index) {
         showStep(index, QStringLiteral(":EEE"));
         run_.stepPhase = 0;
         evaluatePending();
+        silenceCheck();  // before the record goes out, so that its mail check sees the change
         stream_.publish(ClosedRecord{run_.valueCount, &tables_, timer_.localNow()});
         run_.evaluatedCount = 0;
         run_.valueCount = 0;

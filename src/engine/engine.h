@@ -11,6 +11,7 @@
 #include "base/message_box.h"
 #include "base/program_folder.h"
 #include "base/run_state.h"
+#include "engine/station_watch.h"
 #include "log/logs.h"
 #include "mail/mail_check.h"
 #include "mail/mail_outbox.h"
@@ -220,6 +221,14 @@ private:
     MailContext mailContext();
     void startOutputThreads();
     void finishOutputThreads();
+    // The station watch (engine/station_ops.cpp).
+    void startStationWatch();
+    void stationChange(const QString& text, bool raised);
+    void watchPort();
+    void tryReconnect();
+    void replyTaken();
+    void silenceCheck();
+    TickPlan withReconnect(TickPlan plan) const;
 
     DirectMailSender mailSender_{platform_.mailer};  // every mail sent at once, on the run's thread
     // The outputs of the record stream, in the order they take each value:
@@ -228,7 +237,7 @@ private:
     WorkbookOutput workbookOutput_{workbook_, settings_, log_, platform_.messages, hooks_.cursor};
     MonitorOutput monitorOutput_{monitor_, settings_};
     AlarmLogOutput alarmLogOutput_{log_};
-    CsvOutput csvOutput_{csv_, settings_};
+    CsvOutput csvOutput_{csv_, settings_, extensions_};
     MailOutput mailOutput_{[this] { return mailContext(); }};
     // The output threads (outputThreads); declared last, so that they are
     // gone before the log and the clock their reports use.
@@ -237,6 +246,8 @@ private:
     // The MQTT uplink of a run when velloran.ini names a broker; a subscriber
     // from the run's start to its end.
     std::unique_ptr<UplinkOutput> uplink_;
+    ReconnectSchedule reconnect_;
+    SilenceWatch silence_;
     bool inLoop_ = false;
     bool stopAfterStep_ = false;  // "終了" was confirmed while a step ran
     bool cyclePaced_ = false;     // the cycle so far waited for the line or for time

@@ -14,6 +14,8 @@ void Engine::timerTick() {
     if (elapsed < 0) elapsed = Fixed4{};
     if (run_.waitRemaining > 0) run_.waitRemaining = run_.waitRemaining - elapsed;
     previousTickMs_ = now;
+    watchPort();
+    tryReconnect();
     loopProg();
 }
 
@@ -46,7 +48,8 @@ bool Engine::replyWaitingForLoop() const {
 
 TickPlan Engine::nextTick() const {
     using When = TickPlan::When;
-    if (!run_.running || run_.paused) return {When::Idle, {}};
+    if (!run_.running) return {When::Idle, {}};
+    if (run_.paused) return withReconnect({When::Idle, {}});
     if (stopAfterStep_ || replyWaitingForLoop()) return {When::Now, {}};
     TickPlan plan{When::Now, {}};
     const ScriptCommand* command = currentCommand();
@@ -74,7 +77,7 @@ TickPlan Engine::nextTick() const {
         const Fixed4 limit = run_.runStartMs + settings_.acquisitionLimitMs + Fixed4::fromRaw(1);
         if (plan.when != When::At || limit < plan.atMs) plan = {When::At, limit};
     }
-    return plan;
+    return withReconnect(plan);
 }
 
 int Engine::nextTickIntervalMs(int tickMs) const {
@@ -88,6 +91,7 @@ int Engine::nextTickIntervalMs(int tickMs) const {
 void Engine::receiveEvent(const CommEvent& event) {
     ReceiveContext ctx{run_, monitor_, platform_.port, timer_, lineReport_};
     handleCommEvent(ctx, 0, event);
+    watchPort();
     if (afterReceiveEvent) afterReceiveEvent();
 }
 
@@ -96,6 +100,7 @@ bool Engine::takeReplyNow(int channel) {
     if (!fields) return false;
     MeasureContext ctx = measureContext();
     storeReplyFields(ctx, *fields);
+    replyTaken();
     return true;
 }
 

@@ -76,6 +76,7 @@ bool Engine::startRun() {
     saveSettings(settings_, portSlotOf(platform_.port), platform_.folder, platform_.messages);
     if (!startChecksPass()) return false;
     extensions_ = loadExtensionSettings(platform_.folder.extensionIni());
+    startStationWatch();
     if (!portOpen()) {
         platform_.messages.info(QStringLiteral("通信CH") + QString::number(settings_.portNumber[kChannel]) +
                                QStringLiteral("が使用できません！"));

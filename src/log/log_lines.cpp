@@ -32,6 +32,8 @@ QString alarmCleared(const QDateTime& now, int itemNumber, const QString& name, 
 
 QString workbookUnreachable(const QDateTime& now) { return stamp(now) + QStringLiteral(" エクセルにアクセスできません"); }
 
+QString stationChange(const QDateTime& now, const QString& text) { return stamp(now) + QStringLiteral(", ") + text; }
+
 QString workbookRecordsSkipped(const QDateTime& now, int skipped) {
     return stamp(now) + QStringLiteral(" エクセルへの書き込みが間に合わないため、古いデータ") + QString::number(skipped) +
            QStringLiteral("件を書き込まずに飛ばしました");

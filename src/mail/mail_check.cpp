@@ -45,8 +45,13 @@ void alarmMail(MailContext& ctx, Fixed4 now) {
     ctx.pending.raised = false;
     ctx.pending.cleared = false;
     MailSettings& r = ctx.records[kAlarmMailRecord];
-    const AlarmLines lines = composeAlarmLines(currentRecord(ctx), r.alarmMark, ctx.state.lastAlarmMailDate,
-                                               ctx.settings.mailOnRecovery);
+    AlarmLines lines = composeAlarmLines(currentRecord(ctx), r.alarmMark, ctx.state.lastAlarmMailDate,
+                                         ctx.settings.mailOnRecovery);
+    for (const QString& note : std::as_const(ctx.pending.notes)) {
+        lines.text += note;
+        ++lines.count;
+    }
+    ctx.pending.notes.clear();
     if (lines.count == 0) return;
     ctx.state.lastAlarmMailDate = ctx.timer.localNow();
     ++ctx.state.alarmMailCount;
@@ -73,8 +78,11 @@ void mailCheck(MailContext& ctx, bool periodic) {
         return;
     }
     const Fixed4 now = ctx.timer.timerNowMs();
-    if (ctx.run.valueCount <= 0 || ctx.monitor.recordCount() < 1) return;
-    if (now > ctx.state.lastNormalMailMs + ctx.state.normalMailIntervalMs && ctx.settings.normalMailOn)
+    // A station change (the instrument gone, silent) is news also in a
+    // record without values; the normal report needs values.
+    const bool hasValues = ctx.run.valueCount > 0 && ctx.monitor.recordCount() >= 1;
+    if (!hasValues && ctx.pending.notes.isEmpty()) return;
+    if (hasValues && now > ctx.state.lastNormalMailMs + ctx.state.normalMailIntervalMs && ctx.settings.normalMailOn)
         normalMail(ctx);
     if (now > ctx.state.lastAlarmMailMs + ctx.state.alarmMailIntervalMs && ctx.settings.alarmMailOn &&
         (ctx.pending.raised || ctx.pending.cleared))

@@ -86,6 +86,10 @@ AlarmLines composeAlarmLines(const MailItems& record, const QString& alarmMark, 
     return out;
 }
 
+QString composeStationLine(const QDateTime& now, const QString& text) {
+    return vb::formatDate(now, vb::DateFormat::MonthDayTime) + QStringLiteral(" ") + text + kLineEnd;
+}
+
 QString composeAutoEndLine(const QDateTime& now) {
     return vb::formatDate(now, vb::DateFormat::MonthDayTime) + QStringLiteral(" 自動終了しました！") + kLineEnd;
 }

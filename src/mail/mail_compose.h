@@ -44,6 +44,9 @@ struct AlarmLines {
 AlarmLines composeAlarmLines(const MailItems& record, const QString& alarmMark, const QDateTime& since,
                              bool withRecovery);
 
+// "mm/dd hh:mm:ss " + the change's text, CR LF: a station change in the alarm mail.
+QString composeStationLine(const QDateTime& now, const QString& text);
+
 // "mm/dd hh:mm:ss 自動終了しました！" CR LF.
 QString composeAutoEndLine(const QDateTime& now);
 

@@ -68,12 +68,14 @@ void storeNumber(DataItem& item, const QString& text) {
 void stampRecord(MeasureContext& ctx) {
     if (ctx.run.valueCount != 0) return;
     auto& items = ctx.tables.dataItems;
+    const QDateTime now = ctx.timer.localNow();
+    ctx.tables.recordStampedAt = now;
     if (ctx.settings.numberColumnOn)
         items[kRecordNumberItem].valueText = QString::number(ctx.settings.acquisitionNumber);
     if (ctx.settings.timeStampMode == 1)
-        items[kTimeStampItem].valueText = vb::formatDate(ctx.timer.localNow(), vb::DateFormat::LongDateTime);
+        items[kTimeStampItem].valueText = vb::formatDate(now, vb::DateFormat::LongDateTime);
     else if (ctx.settings.timeStampMode == 2)
-        items[kTimeStampItem].valueText = vb::formatDate(ctx.timer.localNow(), vb::DateFormat::TimeOnly);
+        items[kTimeStampItem].valueText = vb::formatDate(now, vb::DateFormat::TimeOnly);
 }
 
 void storeReplyFields(MeasureContext& ctx, const QStringList& fields) {

@@ -27,7 +27,23 @@ QString csvHeaderRow(const SettingsRecord& settings, const ScriptTables& tables,
     return joinLine(fields);
 }
 
-QString csvDataRow(const SettingsRecord& settings, const ScriptTables& tables, int valueCount) {
+QString csvFilePath(const QString& chosen, const CsvStyle& style, const QDateTime& recordAt) {
+    if (!style.daily || !recordAt.isValid()) return chosen;
+    const QString date = QStringLiteral("_") + recordAt.toString(QStringLiteral("yyyyMMdd"));
+    const qsizetype slash = chosen.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = chosen.lastIndexOf(QLatin1Char('.'));
+    if (dot <= slash + 1) return chosen + date;  // no extension (or a hidden file's name)
+    return chosen.left(dot) + date + chosen.mid(dot);
+}
+
+QString isoLocalTime(const QDateTime& at) {
+    const int offset = at.offsetFromUtc() / 60;
+    const int whole = offset < 0 ? -offset : offset;
+    return at.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + (offset < 0 ? u'-' : u'+') +
+           QStringLiteral("%1:%2").arg(whole / 60, 2, 10, QLatin1Char('0')).arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString csvDataRow(const SettingsRecord& settings, const ScriptTables& tables, int valueCount, const CsvStyle& style) {
     QStringList fields;
     if (settings.numberColumnOn) {
         const QString& text = tables.dataItems[kRecordNumberItem].valueText;
@@ -37,8 +53,10 @@ QString csvDataRow(const SettingsRecord& settings, const ScriptTables& tables, i
         const QString& text = tables.dataItems[kTimeStampItem].valueText;
         const auto when = vb::parseDateTime(text);
         const auto format = settings.timeStampMode == 1 ? vb::DateFormat::ShortDateTime : vb::DateFormat::TimeOnly;
-        // A stamp that does not read as a time is kept as it stands.
-        fields << quoted(when ? vb::formatDate(*when, format) : text);
+        if (style.isoTime && tables.recordStampedAt.isValid())
+            fields << quoted(isoLocalTime(tables.recordStampedAt));
+        else  // a stamp that does not read as a time is kept as it stands
+            fields << quoted(when ? vb::formatDate(*when, format) : text);
     }
     for (int i = 0; i < valueColumns(valueCount); ++i) {
         const QString& value = tables.dataItems[i].valueText;

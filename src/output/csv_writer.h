@@ -25,6 +25,7 @@
 #include "base/append_file.h"
 #include "base/file_state.h"
 #include "base/message_box.h"
+#include "output/csv_row.h"
 #include "script/script_tables.h"
 #include "settings/settings_record.h"
 
@@ -43,6 +44,11 @@ public:
     // that cannot be opened or written shows "CSVファイルに書き込みできません！"
     // once, is closed, and no more rows are written until closeCsv().
     void writeCsvRow(const SettingsRecord& settings, const ScriptTables& tables, int valueCount);
+    // The same in a station's style: with `daily`, the record goes to the file
+    // of its own date; when that changes, the open file is closed and the new
+    // one opened with its header, so no row is lost or split at midnight.
+    void writeCsvRow(const SettingsRecord& settings, const ScriptTables& tables, int valueCount,
+                     const CsvStyle& style);
 
     // The stop on the run monitor: closes an open file; in every case the
     // state returns to closed (the only way out of the failed state).
@@ -57,6 +63,7 @@ private:
     MessageBox& messages_;
     AppendFile file_;
     FileState state_ = FileState::Closed;
+    QString openPath_;  // the file open now
 };
 
 }  // namespace vel

@@ -63,6 +63,9 @@ struct ScriptTables {
     std::vector<ScriptCommand> scriptTable;  // indices 0..scriptCount; the last entry is empty
     int16_t scriptCount = 0;
     std::array<DataItem, kDataItemCount> dataItems{};
+    // Local time of the current record's first value (its time stamp), with
+    // milliseconds: the daily CSV's date and its ISO time column.
+    QDateTime recordStampedAt;
 };
 
 }  // namespace vel

@@ -88,10 +88,16 @@ QString QtSerialPort::deviceFor(int16_t number) const { return comDevice(folder_
 bool QtSerialPort::open() {
     if (isOpen()) return true;
     QString device = comDevice(folder_, number_);
-    if (device.isEmpty()) return false;
+    lastDevice_.clear();
+    lastOpenError_.clear();
+    if (device.isEmpty()) {
+        lastOpenError_ = QStringLiteral("no device for Com%1").arg(number_);
+        return false;
+    }
     const QFileInfo info(device);
     // One name per device, so that two links to it still lock the same device.
     if (info.exists()) device = info.canonicalFilePath();
+    lastDevice_ = info.exists() || !info.isSymLink() ? device : info.symLinkTarget();
 
     // The port opens with settings every tty accepts; ours are applied after,
     // where a refusal is reported instead of failing the open.
@@ -105,6 +111,7 @@ bool QtSerialPort::open() {
     closing_ = false;
     decoder_ = cp932::Decoder();
     if (!port_->open(QIODevice::ReadWrite)) {
+        lastOpenError_ = port_->errorString();
         port_->clearError();
         return false;
     }

@@ -51,6 +51,12 @@ public:
 
     void setEventHandler(EventHandler handler) override { handler_ = std::move(handler); }
 
+    // The device the last open tried (where the dev/comN link leads), and the
+    // system's reason when it could not be opened (empty after a success):
+    // velloran-cli tells the operator which device a station uses.
+    QString lastDevice() const { return lastDevice_; }
+    QString lastOpenError() const { return lastOpenError_; }
+
 private:
     void applyLineSettings();
     bool applyFlowControl();
@@ -70,6 +76,8 @@ private:
     EventHandler handler_;
     QStringList refused_;
     bool closing_ = false;  // the device vanished; the close is on its way
+    QString lastDevice_;
+    QString lastOpenError_;
 };
 
 }  // namespace vel

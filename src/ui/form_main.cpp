@@ -13,6 +13,7 @@
 #include "settings/setup_dat_file.h"
 #include "settings/window_transfer.h"
 #include "ui/cond_panel.h"
+#include "ui/ext_panel.h"
 #include "ui/file_panel.h"
 #include "ui/form_exe.h"
 #include "ui/rs_panel.h"
@@ -40,6 +41,7 @@ FormMain::FormMain(Engine& engine, QWidget* parent)
     file_ = new FilePanel(context_, panelArea_);
     cond_ = new CondPanel(context_, panelArea_);
     rs_ = new RsPanel(context_, panelArea_);
+    ext_ = new ExtPanel(context_, panelArea_);
     buildMenus();
 
     connect(file_->commandStart, &QAbstractButton::clicked, this, [this] { commandStart(); });
@@ -49,9 +51,12 @@ FormMain::FormMain(Engine& engine, QWidget* parent)
     connect(cond_->commandCondNg, &QAbstractButton::clicked, this, [this] { commandCondNg(); });
     connect(rs_->commandRsOk, &QAbstractButton::clicked, this, [this] { commandRsOk(); });
     connect(rs_->commandRsNg, &QAbstractButton::clicked, this, [this] { commandRsNg(); });
+    connect(ext_->commandExtOk, &QAbstractButton::clicked, this, [this] { commandExtOk(); });
+    connect(ext_->commandExtNg, &QAbstractButton::clicked, this, [this] { showMainPanel(); });
     connectEngineHooks();
     cond_->hide();
     rs_->hide();
+    ext_->hide();
 }
 
 FormMain::~FormMain() {
@@ -78,6 +83,7 @@ void FormMain::buildMenus() {
     QMenu* setMenu = menu("MenuSet", QStringLiteral("条件設定(&S)"));
     menuCond_ = item(setMenu, "MenuCond", QStringLiteral("取得条件、ﾒｰﾙ設定"), &FormMain::openCondPanel);
     menuRs_ = item(setMenu, "MenuRS", QStringLiteral("RS232C通信条件"), &FormMain::openRsPanel);
+    menuExt_ = item(setMenu, "MenuExt", QStringLiteral("無人運転、ｱｯﾌﾟﾘﾝｸ設定"), &FormMain::openExtPanel);
     QMenu* helpMenu = menu("MenuHelp", QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     menuDoc_ = item(helpMenu, "MenuDoc", QStringLiteral("ヘルプ"), &FormMain::menuDoc);
 }
@@ -95,7 +101,7 @@ void FormMain::connectEngineHooks() {
 void FormMain::placePanels() {
     const QRect area(QPoint(px(kPanelLeftTwips), px(kPanelTopTwips)),
                      panelArea_->size() - QSize(2 * px(kPanelLeftTwips), 2 * px(kPanelTopTwips)));
-    for (QWidget* panel : std::initializer_list<QWidget*>{file_, cond_, rs_}) panel->setGeometry(area);
+    for (QWidget* panel : std::initializer_list<QWidget*>{file_, cond_, rs_, ext_}) panel->setGeometry(area);
 }
 
 void FormMain::resizeEvent(QResizeEvent* event) {
@@ -108,7 +114,7 @@ void FormMain::resizeEvent(QResizeEvent* event) {
 QSize FormMain::windowSize() const {
     const QSize margins(2 * px(kPanelLeftTwips), 2 * px(kPanelTopTwips) + menuBar()->sizeHint().height());
     QSize size = pxSize(kWidthTwips, kHeightTwips);
-    for (const QWidget* panel : std::initializer_list<const QWidget*>{file_, cond_, rs_})
+    for (const QWidget* panel : std::initializer_list<const QWidget*>{file_, cond_, rs_, ext_})
         size = size.expandedTo(panel->minimumSizeHint() + margins);
     return size;
 }
@@ -134,12 +140,14 @@ void FormMain::load() {
 void FormMain::setPanelMenusEnabled(bool enabled) {
     menuCond_->setEnabled(enabled);
     menuRs_->setEnabled(enabled);
+    menuExt_->setEnabled(enabled);
 }
 
 void FormMain::showMainPanel() {
     file_->show();
     cond_->hide();
     rs_->hide();
+    ext_->hide();
     setPanelMenusEnabled(true);
     file_->refreshConnectionPanel();
 }
@@ -151,6 +159,7 @@ void FormMain::openCondPanel() {
     file_->hide();
     cond_->show();
     rs_->hide();
+    ext_->hide();
 }
 
 void FormMain::openRsPanel() {
@@ -158,6 +167,20 @@ void FormMain::openRsPanel() {
     file_->hide();
     cond_->hide();
     rs_->show();
+    ext_->hide();
+}
+
+void FormMain::openExtPanel() {
+    ext_->load();
+    setPanelMenusEnabled(false);
+    file_->hide();
+    cond_->hide();
+    rs_->hide();
+    ext_->show();
+}
+
+void FormMain::commandExtOk() {
+    if (ext_->save()) showMainPanel();
 }
 
 void FormMain::commandCondOk() {

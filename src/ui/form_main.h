@@ -21,6 +21,7 @@ namespace vel::ui {
 class CondPanel;
 class FilePanel;
 class RsPanel;
+class ExtPanel;
 
 class FormMain : public QMainWindow {
 public:
@@ -35,12 +36,14 @@ public:
     void showMainPanel();
     void openCondPanel();
     void openRsPanel();
+    void openExtPanel();  // velloran.ini: reconnect, no-reply alarm, daily CSV, uplink
 
     // The buttons and menu entries.
     void commandStart();
     void commandCondOk();
     void commandCondNg();
     void commandRsOk();
+    void commandExtOk();
     void commandRsNg();
     void menuDoc();
 
@@ -57,6 +60,7 @@ public:
     FilePanel* filePanel() const { return file_; }
     CondPanel* condPanel() const { return cond_; }
     RsPanel* rsPanel() const { return rs_; }
+    ExtPanel* extPanel() const { return ext_; }
 
     // Run once the window has unloaded (closing it ends the program).
     std::function<void()> onUnloaded;
@@ -85,9 +89,11 @@ private:
     FilePanel* file_;
     CondPanel* cond_;
     RsPanel* rs_;
+    ExtPanel* ext_;
     QAction* menuEnd_;
     QAction* menuCond_;
     QAction* menuRs_;
+    QAction* menuExt_;
     QAction* menuDoc_;
     QPointer<FormExe> exe_;
 };

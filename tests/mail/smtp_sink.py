@@ -5,7 +5,10 @@ connections, and stores every message it receives as <n>.json in the given
 folder: the envelope, the raw headers, and the subject and body as a mail
 client decodes them, and whether the session was encrypted. Recipients
 whose address starts with "refuse" are refused with 550. With a certificate
-and key file after the folder it offers STARTTLS. Runs until terminated.
+and key file after the folder it offers STARTTLS. With --auth=USER:PASSWORD
+anywhere among the arguments it requires SMTP AUTH (also without TLS, as a
+server on this machine may) with that login, and records the login name.
+Runs until terminated.
 """
 import asyncio
 import email
@@ -17,7 +20,7 @@ import socket
 import ssl
 import sys
 
-from aiosmtpd.smtp import SMTP
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
 
 class Store:
@@ -45,6 +48,7 @@ class Store:
             "transfer_encoding": part.get("Content-Transfer-Encoding", ""),
             "body": part.get_content(),
             "tls": session.ssl is not None,
+            "login": session.auth_data.login.decode() if session.authenticated else None,
         }
         self.count += 1
         path = os.path.join(self.folder, "%d.json" % self.count)
@@ -54,7 +58,18 @@ class Store:
         return "250 Message accepted"
 
 
-async def main(folder, cert=None, key=None):
+def authenticator_for(login):
+    user, password = login.split(":", 1)
+
+    def check(server, session, envelope, mechanism, auth_data):
+        ok = (isinstance(auth_data, LoginPassword) and auth_data.login.decode() == user
+              and auth_data.password.decode() == password)
+        return AuthResult(success=ok, handled=False, auth_data=auth_data if ok else None)
+
+    return check
+
+
+async def main(folder, cert=None, key=None, login=None):
     logging.getLogger("mail.log").setLevel(logging.CRITICAL)  # refused handshakes are expected
     sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
@@ -67,11 +82,21 @@ async def main(folder, cert=None, key=None):
         context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
         context.load_cert_chain(cert, key)
     server = await loop.create_server(
-        lambda: SMTP(handler, hostname="sink.test", tls_context=context), sock=sock)
+        lambda: SMTP(handler, hostname="sink.test", tls_context=context,
+                     **auth_options(login)), sock=sock)
     print("PORT %d" % sock.getsockname()[1], flush=True)
     async with server:
         await server.serve_forever()
 
 
+def auth_options(login):
+    if not login:
+        return {}
+    return {"authenticator": authenticator_for(login), "auth_required": True, "auth_require_tls": False}
+
+
 if __name__ == "__main__":
-    asyncio.run(main(*sys.argv[1:4]))
+    logins = [a[len("--auth="):] for a in sys.argv[1:] if a.startswith("--auth=")]
+    rest = [a for a in sys.argv[1:] if not a.startswith("--auth=")]
+    rest += [None] * (3 - len(rest))
+    asyncio.run(main(*rest[:3], login=logins[0] if logins else None))

@@ -54,6 +54,15 @@ public:
     }
     void receive(const QString& text) { deliver(CommEvent{CommEvReceive, text}); }
     void event(int code) { deliver(CommEvent{code, {}}); }
+    // The device goes (unplugged): the port closes itself and reports it, as
+    // the real one does, and cannot be opened until it comes back.
+    void vanish() {
+        open_ = false;
+        canOpen = false;
+        event(CommErDcb);
+    }
+    // The device is there again behind the same Com number.
+    void comeBack() { canOpen = true; }
 
     // What the engine did.
     QByteArrayList writes;

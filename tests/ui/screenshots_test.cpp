@@ -51,6 +51,9 @@ TEST(Screenshots, MainWindowPanelsAndRunMonitor) {
     rig.window->openRsPanel();
     ASSERT_TRUE(save(rig.window.get(), folder, "main_serial.png"));
     rig.window->showMainPanel();
+    rig.window->openExtPanel();
+    ASSERT_TRUE(save(rig.window.get(), folder, "main_station.png"));
+    rig.window->showMainPanel();
 
     rig.window->commandStart();
     ASSERT_NE(rig.exe(), nullptr) << rig.box.shown.join(" / ").toStdString();

@@ -31,6 +31,7 @@ TEST(TextFit, MainWindowPanelsShowEveryCaption) {
         {"main panel", [&] { rig.window->showMainPanel(); }},
         {"conditions panel", [&] { rig.window->openCondPanel(); }},
         {"serial panel", [&] { rig.window->openRsPanel(); }},
+        {"station panel", [&] { rig.window->openExtPanel(); }},
     };
     for (const auto& [name, open] : panels) {
         open();
@@ -75,6 +76,12 @@ TEST(TextFit, RunMonitorShowsItsLongestMessagesInBothViews) {
          }},
         {"end", [](RunMonitorModel& m) { m.labelMess = QStringLiteral("終了しました！ 「戻る」ボタンを押して下さい"); }},
         {"step", [](RunMonitorModel& m) { m.labelMess = QStringLiteral("ｽｸﾘﾌﾟﾄNo.13:EEE"); }},
+        {"port lost", [](RunMonitorModel& m) {
+             m.labelErrorMess = QStringLiteral("12:00:00 通信ポートが切断されました。再接続を待っています");
+         }},
+        {"no reply", [](RunMonitorModel& m) {
+             m.labelErrorMess = QStringLiteral("12:00:00 計測器から応答がありません（999999サイクル連続）");
+         }},
     };
     for (bool detail : {false, true}) {
         FitMonitorRig rig;

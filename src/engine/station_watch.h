@@ -1,0 +1,46 @@
+#pragma once
+// The watch an unattended station keeps on its instrument during a run: the
+// port that failed and is opened again on a schedule, and the cycles that
+// went by without any reply. Plain state and the rules that move it; the
+// engine acts on what they answer (engine/station_ops.cpp).
+#include <QString>
+
+#include "base/fixed4.h"
+
+namespace vel {
+
+// After the port fails, a new try to open it every interval (0: never).
+struct ReconnectSchedule {
+    Fixed4 intervalMs{};
+    bool lost = false;
+    Fixed4 nextTryMs{};  // valid while lost and the interval is not 0
+};
+
+void markPortLost(ReconnectSchedule& schedule, Fixed4 nowMs);
+bool reconnectDue(const ReconnectSchedule& schedule, Fixed4 nowMs);
+// A try that failed: the next one an interval later, never sooner than now.
+void reconnectFailed(ReconnectSchedule& schedule, Fixed4 nowMs);
+// While a try is pending, its clock time; raw 0 otherwise.
+Fixed4 nextReconnectMs(const ReconnectSchedule& schedule);
+
+// So many closed cycles in a row without any reply raise the no-reply alarm
+// (limit 0: off); the next reply clears it.
+struct SilenceWatch {
+    int limit = 0;
+    int silentCycles = 0;
+    bool repliedThisCycle = false;
+    bool alarm = false;
+};
+
+// A reply arrived: true when it ends the no-reply alarm.
+bool replyArrived(SilenceWatch& watch);
+// A cycle closed: true when it raises the no-reply alarm.
+bool cycleClosed(SilenceWatch& watch);
+
+// The texts of the four changes, as the alarm log and the alarm mail show them.
+QString portLostText();
+QString portBackText();
+QString silenceText(int cycles);
+QString replyBackText();
+
+}  // namespace vel

@@ -1,0 +1,144 @@
+#include "ui/ext_panel.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/widgets.h"
+
+namespace vel::ui {
+namespace {
+
+enum class Kind { Number, Check, Text, Secret };
+
+// How each key of velloran.ini shows on the panel: the station's own keys on
+// the left, the uplink's in a box on the right. A key missing here still
+// shows, under its own name, as a text field in the box.
+struct KeyView {
+    const char* key;
+    const char* name;  // control name
+    const char16_t* caption;
+    Kind kind;
+    bool uplink;
+    const char16_t* hint = u"";  // shown in the empty field
+};
+
+constexpr KeyView kViews[] = {
+    {"reconnect.intervalSeconds", "TextReconnectSeconds", u"再接続の間隔（秒）", Kind::Number, false},
+    {"silence.cycles", "TextSilenceCycles", u"無応答ｱﾗｰﾑ（ｻｲｸﾙ）", Kind::Number, false},
+    {"csv.daily", "CheckCsvDaily", u"CSV を日ごとに分ける", Kind::Check, false},
+    {"csv.isoTime", "CheckCsvIsoTime", u"CSV の時間を ISO 8601 に", Kind::Check, false},
+    {"uplink.url", "TextUplinkUrl", u"URL", Kind::Text, true, u"mqtt://ﾎｽﾄ:1883（空欄で送らない）"},
+    {"uplink.station", "TextUplinkStation", u"局名", Kind::Text, true, u"空欄でホスト名"},
+    {"uplink.username", "TextUplinkUser", u"ユーザー名", Kind::Text, true},
+    {"uplink.password", "TextUplinkPassword", u"パスワード", Kind::Secret, true},
+    {"uplink.ca", "TextUplinkCa", u"CA 証明書", Kind::Text, true},
+    {"uplink.prefix", "TextUplinkPrefix", u"トピックの頭", Kind::Text, true},
+    {"uplink.spoolMb", "TextUplinkSpoolMb", u"送信待ちの上限（MB）", Kind::Number, true},
+};
+
+const KeyView* viewOf(const QString& key) {
+    for (const KeyView& v : kViews)
+        if (key == QLatin1String(v.key)) return &v;
+    return nullptr;
+}
+
+QString captionOf(const QString& key) {
+    const KeyView* v = viewOf(key);
+    return v ? QString::fromUtf16(v->caption) : key;
+}
+
+}  // namespace
+
+ExtPanel::ExtPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), context_(context) {
+    setObjectName(QStringLiteral("FrameExt"));
+    setTitle(QStringLiteral("無人運転、ｱｯﾌﾟﾘﾝｸ設定"));
+    auto* station = new QGridLayout;
+    auto* uplinkBox = new QGroupBox(QStringLiteral("ｱｯﾌﾟﾘﾝｸ（MQTT）"), this);
+    uplinkBox->setObjectName(QStringLiteral("FrameUplink"));
+    auto* uplink = new QGridLayout(uplinkBox);
+    for (QGridLayout* grid : {station, uplink}) {
+        grid->setHorizontalSpacing(8);
+        grid->setVerticalSpacing(2);
+    }
+    uplink->setContentsMargins(8, 2, 8, 4);
+    for (const ExtensionField& field : extensionFields()) {
+        const QString key = QString::fromLatin1(field.name);
+        const KeyView* view = viewOf(key);
+        const Kind kind = view ? view->kind : Kind::Text;
+        QGridLayout* grid = view && !view->uplink ? station : uplink;
+        QWidget* parent = grid == uplink ? static_cast<QWidget*>(uplinkBox) : this;
+        const char* name = view ? view->name : field.name;
+        const int row = grid->rowCount();
+        QWidget* edit = nullptr;
+        if (kind == Kind::Check) {
+            edit = checkBox(parent, name, captionOf(key));
+            grid->addWidget(edit, row, 0, 1, 2);
+        } else {
+            auto* line = textField(parent, name, kind == Kind::Number ? 60 : 0);
+            if (kind == Kind::Secret) line->setEchoMode(QLineEdit::Password);
+            if (view) line->setPlaceholderText(QString::fromUtf16(view->hint));
+            QLabel* caption = label(parent, captionOf(key));
+            caption->setBuddy(line);
+            grid->addWidget(caption, row, 0);
+            grid->addWidget(line, row, 1, kind == Kind::Number ? Qt::AlignLeft : Qt::Alignment());
+            edit = line;
+        }
+        editors_.insert(key, edit);
+    }
+    // What 0 means for the two numbers (the manual has the whole story).
+    station->addWidget(label(this, QStringLiteral("0：再接続しない、ｱﾗｰﾑなし"), "LabelExtZero"), station->rowCount(), 0, 1, 2);
+    station->setRowStretch(station->rowCount(), 1);
+    uplink->setColumnStretch(1, 1);
+    auto* columns = new QHBoxLayout;
+    columns->setSpacing(12);
+    columns->addLayout(station);
+    columns->addWidget(uplinkBox, 1);
+    commandExtOk = button(this, "CommandExtOk", QStringLiteral("OK"));
+    commandExtNg = button(this, "CommandExtNg", QStringLiteral("キャンセル"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(commandExtOk);
+    buttons->addWidget(commandExtNg);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 4, 16, 6);
+    layout->addLayout(columns, 1);
+    layout->addLayout(buttons);
+}
+
+void ExtPanel::load() {
+    const ExtensionSettings settings = loadExtensionSettings(context_.folder.extensionIni());
+    for (const ExtensionField& field : extensionFields()) {
+        QWidget* edit = editors_.value(QString::fromLatin1(field.name));
+        const QString value = field.get(settings);
+        if (auto* check = qobject_cast<QCheckBox*>(edit)) check->setChecked(value == QLatin1String("1"));
+        else if (auto* line = qobject_cast<QLineEdit*>(edit)) line->setText(value);
+    }
+}
+
+bool ExtPanel::save() {
+    ExtensionSettings settings = loadExtensionSettings(context_.folder.extensionIni());
+    for (const ExtensionField& field : extensionFields()) {
+        const QString key = QString::fromLatin1(field.name);
+        QWidget* edit = editors_.value(key);
+        QString value;
+        if (auto* check = qobject_cast<QCheckBox*>(edit)) value = check->isChecked() ? "1" : "0";
+        else if (auto* line = qobject_cast<QLineEdit*>(edit)) value = line->text().trimmed();
+        if (!field.set(settings, value)) {
+            context_.messages.info(captionOf(key) + QStringLiteral("の値が正しくありません！"));
+            edit->setFocus();
+            return false;
+        }
+    }
+    if (!saveExtensionSettings(context_.folder.extensionIni(), settings)) {
+        context_.messages.info(QStringLiteral("velloran.ini に書き込みできません！"));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace vel::ui

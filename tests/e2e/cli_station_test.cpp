@@ -1,0 +1,59 @@
+// velloran-cli run as a station's service runs it: a hang-up (the session or
+// terminal gone) stops the run as the stop signals do, and the program says
+// which device its Com number reached, or the system's reason why not.
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "e2e/fault_run.h"
+
+namespace vel::test {
+namespace {
+
+TEST(CliStation, EveryStopSignalEndsTheRunWithItsDataLog) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        FaultRun f;
+        ASSERT_TRUE(f.prepare(kThreeValueScript, 1));
+        ASSERT_TRUE(f.startSim({}));
+        bool sent = false;
+        const CliResult r = f.cli(10000, [&](qint64 ms) {
+            if (!sent && ms > 1500 && f.cliPid() > 0) {
+                ::kill(static_cast<pid_t>(f.cliPid()), signal);
+                sent = true;
+            }
+        });
+        ASSERT_TRUE(r.finished) << signal;
+        EXPECT_FALSE(r.crashed) << signal;
+        EXPECT_EQ(r.exitCode, 0) << signal << r.err.toStdString();
+        EXPECT_LT(r.elapsedMs, 5000) << signal;
+        const QString rows = checkRowsMatchReplies(f.csvBytes(), r);
+        EXPECT_TRUE(rows.isEmpty()) << signal << rows.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(f.path("Log/DataLog.log"))) << signal << ": a stop writes the data log";
+    }
+}
+
+TEST(CliStation, TellsWhichDeviceTheComNumberReached) {
+    FaultRun f;
+    ASSERT_TRUE(f.prepare(kThreeValueScript, 0.01));
+    ASSERT_TRUE(f.startSim({}));
+    const QString device = QFileInfo(f.path("dev/com" + QString::number(kFaultCom))).symLinkTarget();
+    ASSERT_TRUE(device.startsWith("/dev/pts/"));
+    const CliResult up = f.cli(10000);
+    ASSERT_TRUE(up.finished);
+    EXPECT_EQ(up.exitCode, 0) << up.err.toStdString();
+    const QString expected = QStringLiteral("port: Com%1 → %2").arg(kFaultCom).arg(device);
+    EXPECT_EQ(linesStarting(up.out, "port: "), QStringList{expected}) << up.out.left(500).toStdString();
+
+    // The instrument gone, its link left behind: the system's reason beside the program's message.
+    f.killSim();
+    const CliResult gone = f.cli(10000);
+    ASSERT_TRUE(gone.finished);
+    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_TRUE(gone.err.contains(QStringLiteral("通信ポートがオープンできません！"))) << gone.err.toStdString();
+    EXPECT_TRUE(gone.err.contains(QStringLiteral("Com%1 → %2: ").arg(kFaultCom).arg(device))) << gone.err.toStdString();
+    EXPECT_TRUE(gone.err.contains(QStringLiteral("No such file or directory"))) << gone.err.toStdString();
+    EXPECT_TRUE(linesStarting(gone.out, "port: ").isEmpty());
+}
+
+}  // namespace
+}  // namespace vel::test
