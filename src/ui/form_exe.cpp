@@ -12,6 +12,7 @@
 
 #include "ui/field_events.h"
 #include "ui/monitor_view.h"
+#include "ui/trend_view.h"
 #include "ui/twips.h"
 #include "ui/widgets.h"
 
@@ -70,6 +71,7 @@ FormExe::FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent
     setDetail(false);
     refresh();
 
+    engine_.stream().subscribe(trendOutput_);
     driver_ = new RunDriver(engine_, this);
     driver_->setObjectName(QStringLiteral("Timer1"));
     driver_->afterTick = [this] { refreshAtMostEveryTick(); };
@@ -81,7 +83,7 @@ FormExe::FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent
     driver_->start();
 }
 
-FormExe::~FormExe() = default;
+FormExe::~FormExe() { engine_.stream().unsubscribe(trendOutput_); }
 
 void FormExe::buildTopLine() {
     const QRect lampRect(6, 6, 48, 48);
@@ -126,6 +128,8 @@ void FormExe::buildTabs() {
     tab_->addTab(buildDataTab(), QStringLiteral("データモニター"));
     tab_->addTab(buildTermTab(), QStringLiteral("通信ログ"));
     tab_->addTab(buildAlarmTab(), QStringLiteral("アラームログ"));
+    trendView_ = new TrendView(trendStore_, engine_.platform().messages, engine_.platform().folder.root);
+    tab_->addTab(trendView_, QStringLiteral("トレンド"));
 }
 
 QWidget* FormExe::buildDataTab() {

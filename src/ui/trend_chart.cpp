@@ -1,0 +1,169 @@
+#include "ui/trend_chart.h"
+
+#include <QChart>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QValueAxis>
+#include <cmath>
+
+#include "trend/time_window.h"
+
+namespace vel::ui {
+namespace {
+
+constexpr int kTimeTicks = 5;
+
+QPen linePen(const QColor& colour, Qt::PenStyle style) {
+    QPen pen(colour, style == Qt::SolidLine ? 2 : 1, style);
+    pen.setCosmetic(true);
+    return pen;
+}
+
+// A time axis label that suits the stretch shown: seconds for short ones,
+// the date for those longer than a day.
+QString timeFormat(qint64 widthMs) {
+    if (widthMs <= 10 * 60'000) return QStringLiteral("HH:mm:ss");
+    if (widthMs <= 24 * 3'600'000) return QStringLiteral("HH:mm");
+    return QStringLiteral("MM/dd HH:mm");
+}
+
+}  // namespace
+
+QColor trendColour(std::size_t n) {
+    static constexpr QRgb kColours[] = {0x1f77b4, 0x2ca02c, 0xff7f0e, 0x9467bd, 0x8c564b, 0x17becf,
+                                        0xe377c2, 0x7f7f7f, 0xbcbd22, 0x393b79, 0x637939, 0x8c6d31};
+    return QColor::fromRgb(kColours[n % std::size(kColours)]);
+}
+
+std::vector<QList<QPointF>> trendRuns(const trend::Series& series, qint64 fromMs, qint64 toMs, double& lo,
+                                      double& hi, QList<QPointF>* alarms) {
+    std::vector<QList<QPointF>> runs;
+    if (series.empty()) return runs;
+    const std::size_t level = series.resolutionFor(fromMs, toMs);
+    bool open = false;
+    for (const trend::Bucket& b : series.entries(level, fromMs, toMs)) {
+        if (b.gap()) {
+            open = false;
+            continue;
+        }
+        if (!open) runs.emplace_back();
+        open = true;
+        const auto x = static_cast<qreal>(b.ms);
+        runs.back().append(QPointF(x, b.min));
+        if (b.max != b.min) runs.back().append(QPointF(x, b.max));
+        if (b.ms >= fromMs && b.ms <= toMs) {
+            lo = std::min(lo, b.min);
+            hi = std::max(hi, b.max);
+        }
+        if (alarms && b.hasAlarm()) alarms->append(QPointF(x, b.alarm));
+    }
+    return runs;
+}
+
+TrendChart::TrendChart(QChart* chart) : chart_(chart), x_(new QDateTimeAxis), y_(new QValueAxis) {
+    chart_->legend()->hide();  // the tab's own list names the items and switches them
+    chart_->setMargins(QMargins(2, 2, 2, 2));
+    chart_->setBackgroundRoundness(0);
+    chart_->addAxis(x_, Qt::AlignBottom);
+    chart_->addAxis(y_, Qt::AlignLeft);
+    x_->setFormat(QStringLiteral("HH:mm:ss"));
+    x_->setTickCount(kTimeTicks);
+    y_->setTickCount(6);
+    y_->setLabelFormat(QStringLiteral("%.4g"));
+}
+
+QLineSeries* TrendChart::addLine(const QColor& colour, Qt::PenStyle style) {
+    auto* line = new QLineSeries;
+    line->setPen(linePen(colour, style));
+    chart_->addSeries(line);
+    line->attachAxis(x_);
+    line->attachAxis(y_);
+    return line;
+}
+
+TrendChart::ItemSeries& TrendChart::itemSeries(std::size_t n) {
+    while (items_.size() <= n) {
+        ItemSeries s;
+        s.alarms = new QScatterSeries;
+        s.alarms->setColor(Qt::red);
+        s.alarms->setBorderColor(Qt::red);
+        s.alarms->setMarkerSize(7);
+        chart_->addSeries(s.alarms);
+        s.alarms->attachAxis(x_);
+        s.alarms->attachAxis(y_);
+        items_.push_back(s);
+    }
+    return items_[n];
+}
+
+void TrendChart::draw(const trend::Store& store, const std::vector<bool>& shown, qint64 fromMs, qint64 toMs,
+                      std::optional<std::pair<double, double>> fixedY) {
+    linePoints_ = alarmPoints_ = limitLines_ = 0;
+    x_->setFormat(timeFormat(toMs - fromMs));
+    x_->setRange(QDateTime::fromMSecsSinceEpoch(fromMs), QDateTime::fromMSecsSinceEpoch(toMs));
+    // A new time range alone leaves the time axis without labels and grid
+    // lines in this Qt Charts; a change of the tick count lays them out again.
+    x_->setTickCount(kTimeTicks + 1);
+    x_->setTickCount(kTimeTicks);
+    double lo = INFINITY;
+    double hi = -INFINITY;
+    const QList<QPointF> none;
+    for (std::size_t n = 0; n < store.items().size(); ++n) {
+        const trend::Item& item = store.items()[n];
+        ItemSeries& s = itemSeries(n);
+        const bool on = n < shown.size() && shown[n];
+        QList<QPointF> alarms;
+        const std::vector<QList<QPointF>> runs =
+            on ? trendRuns(item.series, fromMs, toMs, lo, hi, &alarms) : std::vector<QList<QPointF>>{};
+        const QColor colour = trendColour(n);
+        while (s.runs.size() < runs.size()) s.runs.push_back(addLine(colour, Qt::SolidLine));
+        for (std::size_t r = 0; r < s.runs.size(); ++r) {
+            if (r < runs.size()) {
+                s.runs[r]->replace(runs[r]);
+                linePoints_ += static_cast<int>(runs[r].size());
+            } else if (s.runs[r]->count() > 0) {
+                s.runs[r]->clear();
+            }
+        }
+        s.alarms->replace(alarms);
+        alarmPoints_ += static_cast<int>(alarms.size());
+
+        std::vector<std::pair<double, Qt::PenStyle>> levels;
+        if (on) {
+            for (double v : item.limits.limits) levels.emplace_back(v, Qt::DashLine);
+            // The value axis takes in the alarm thresholds, so that the user
+            // sees how far the values are from an alarm; MAX and MIN only
+            // when the values come near them.
+            for (double v : item.limits.thresholds) {
+                levels.emplace_back(v, Qt::DashDotLine);
+                if (!runs.empty()) {
+                    lo = std::min(lo, v);
+                    hi = std::max(hi, v);
+                }
+            }
+        }
+        while (s.limits.size() < levels.size()) s.limits.push_back(addLine(colour, Qt::DashLine));
+        for (std::size_t k = 0; k < s.limits.size(); ++k) {
+            if (k < levels.size()) {
+                s.limits[k]->setPen(linePen(colour, levels[k].second));
+                s.limits[k]->replace(QList<QPointF>{{static_cast<qreal>(fromMs), levels[k].first},
+                                                    {static_cast<qreal>(toMs), levels[k].first}});
+                ++limitLines_;
+            } else if (s.limits[k]->count() > 0) {
+                s.limits[k]->replace(none);
+            }
+        }
+    }
+    if (fixedY) {
+        y_->setRange(fixedY->first, fixedY->second);
+    } else if (const auto fitted = trend::fittedRange(lo, hi)) {
+        y_->setRange(fitted->first, fitted->second);
+        y_->applyNiceNumbers();  // round tick values
+    }
+}
+
+std::pair<double, double> TrendChart::yRange() const { return {y_->min(), y_->max()}; }
+
+}  // namespace vel::ui
