@@ -75,6 +75,33 @@ std::vector<Bucket> Series::entries(std::size_t resolution, qint64 fromMs, qint6
     return {from, to};
 }
 
+std::vector<Bucket> merged(const std::vector<Bucket>& entries, std::size_t maxEntries) {
+    if (maxEntries == 0 || entries.size() <= maxEntries) return entries;
+    const std::size_t group = (entries.size() + maxEntries - 1) / maxEntries;
+    std::vector<Bucket> out;
+    out.reserve(maxEntries + 16);
+    std::size_t inGroup = 0;
+    for (const Bucket& b : entries) {
+        if (b.gap()) {
+            if (out.empty() || !out.back().gap()) out.push_back(b);
+            inGroup = 0;
+            continue;
+        }
+        if (inGroup == 0 || out.empty() || out.back().gap()) {
+            out.push_back(b);
+            inGroup = 1;
+        } else {
+            Bucket& m = out.back();
+            m.min = std::min(m.min, b.min);
+            m.max = std::max(m.max, b.max);
+            if (b.hasAlarm()) m.alarm = b.alarm;
+            ++inGroup;
+        }
+        if (inGroup == group) inGroup = 0;
+    }
+    return out;
+}
+
 std::size_t Series::bytes() const {
     std::size_t total = sizeof(*this);
     for (const auto& level : levels_) total += level.size() * sizeof(Bucket);

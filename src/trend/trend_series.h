@@ -43,6 +43,12 @@ inline constexpr std::array<Resolution, kResolutionCount> kResolutions{{
 // chart two points, its least and its greatest value).
 inline constexpr std::size_t kMaxEntriesPerSpan = 2000;
 
+// At most about `maxEntries` entries for the chart: runs of neighbouring
+// buckets merged into one (least of the least, greatest of the greatest, the
+// last alarm), a gap never merged away. A span drawn on a few hundred pixels
+// needs no more.
+std::vector<Bucket> merged(const std::vector<Bucket>& entries, std::size_t maxEntries);
+
 class Series {
 public:
     // A number (not NaN) or, for a text value, NaN: the line breaks there.

@@ -43,7 +43,7 @@ std::vector<QList<QPointF>> trendRuns(const trend::Series& series, qint64 fromMs
     if (series.empty()) return runs;
     const std::size_t level = series.resolutionFor(fromMs, toMs);
     bool open = false;
-    for (const trend::Bucket& b : series.entries(level, fromMs, toMs)) {
+    for (const trend::Bucket& b : trend::merged(series.entries(level, fromMs, toMs), kDrawnEntries)) {
         if (b.gap()) {
             open = false;
             continue;
@@ -51,8 +51,11 @@ std::vector<QList<QPointF>> trendRuns(const trend::Series& series, qint64 fromMs
         if (!open) runs.emplace_back();
         open = true;
         const auto x = static_cast<qreal>(b.ms);
-        runs.back().append(QPointF(x, b.min));
-        if (b.max != b.min) runs.back().append(QPointF(x, b.max));
+        // Least and greatest in turns (min-max, max-min, ...): the line goes
+        // up and down its buckets instead of crossing each one diagonally.
+        const bool up = runs.back().size() % 2 == 0;
+        runs.back().append(QPointF(x, up ? b.min : b.max));
+        if (b.max != b.min) runs.back().append(QPointF(x, up ? b.max : b.min));
         if (b.ms >= fromMs && b.ms <= toMs) {
             lo = std::min(lo, b.min);
             hi = std::max(hi, b.max);
@@ -98,69 +101,84 @@ TrendChart::ItemSeries& TrendChart::itemSeries(std::size_t n) {
     return items_[n];
 }
 
+namespace {
+
+struct ItemPoints {
+    std::vector<QList<QPointF>> runs;
+    QList<QPointF> alarms;
+    std::vector<std::pair<double, Qt::PenStyle>> levels;
+};
+
+ItemPoints itemPoints(const trend::Item& item, qint64 fromMs, qint64 toMs, double& lo, double& hi) {
+    ItemPoints p;
+    p.runs = trendRuns(item.series, fromMs, toMs, lo, hi, &p.alarms);
+    for (double v : item.limits.limits) p.levels.emplace_back(v, Qt::DashLine);
+    // The value axis takes in the alarm thresholds, so that the user sees how
+    // far the values are from an alarm; MAX and MIN only when the values
+    // come near them.
+    for (double v : item.limits.thresholds) {
+        p.levels.emplace_back(v, Qt::DashDotLine);
+        if (!p.runs.empty()) {
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+    }
+    return p;
+}
+
+void empty(QXYSeries* series) {
+    if (series->count() > 0) series->replace(QList<QPointF>{});
+}
+
+}  // namespace
+
 void TrendChart::draw(const trend::Store& store, const std::vector<bool>& shown, qint64 fromMs, qint64 toMs,
                       std::optional<std::pair<double, double>> fixedY) {
     linePoints_ = alarmPoints_ = limitLines_ = 0;
+    double lo = INFINITY;
+    double hi = -INFINITY;
+    std::vector<ItemPoints> points(store.items().size());
+    for (std::size_t n = 0; n < points.size(); ++n)
+        if (n < shown.size() && shown[n]) points[n] = itemPoints(store.items()[n], fromMs, toMs, lo, hi);
+
+    // Every change of an axis makes each series compute its geometry anew:
+    // the series are emptied first, so that happens once, with the new points.
+    for (ItemSeries& s : items_) {
+        for (QLineSeries* line : s.runs) empty(line);
+        for (QLineSeries* line : s.limits) empty(line);
+        empty(s.alarms);
+    }
     x_->setFormat(timeFormat(toMs - fromMs));
     x_->setRange(QDateTime::fromMSecsSinceEpoch(fromMs), QDateTime::fromMSecsSinceEpoch(toMs));
     // A new time range alone leaves the time axis without labels and grid
     // lines in this Qt Charts; a change of the tick count lays them out again.
     x_->setTickCount(kTimeTicks + 1);
     x_->setTickCount(kTimeTicks);
-    double lo = INFINITY;
-    double hi = -INFINITY;
-    const QList<QPointF> none;
-    for (std::size_t n = 0; n < store.items().size(); ++n) {
-        const trend::Item& item = store.items()[n];
-        ItemSeries& s = itemSeries(n);
-        const bool on = n < shown.size() && shown[n];
-        QList<QPointF> alarms;
-        const std::vector<QList<QPointF>> runs =
-            on ? trendRuns(item.series, fromMs, toMs, lo, hi, &alarms) : std::vector<QList<QPointF>>{};
-        const QColor colour = trendColour(n);
-        while (s.runs.size() < runs.size()) s.runs.push_back(addLine(colour, Qt::SolidLine));
-        for (std::size_t r = 0; r < s.runs.size(); ++r) {
-            if (r < runs.size()) {
-                s.runs[r]->replace(runs[r]);
-                linePoints_ += static_cast<int>(runs[r].size());
-            } else if (s.runs[r]->count() > 0) {
-                s.runs[r]->clear();
-            }
-        }
-        s.alarms->replace(alarms);
-        alarmPoints_ += static_cast<int>(alarms.size());
-
-        std::vector<std::pair<double, Qt::PenStyle>> levels;
-        if (on) {
-            for (double v : item.limits.limits) levels.emplace_back(v, Qt::DashLine);
-            // The value axis takes in the alarm thresholds, so that the user
-            // sees how far the values are from an alarm; MAX and MIN only
-            // when the values come near them.
-            for (double v : item.limits.thresholds) {
-                levels.emplace_back(v, Qt::DashDotLine);
-                if (!runs.empty()) {
-                    lo = std::min(lo, v);
-                    hi = std::max(hi, v);
-                }
-            }
-        }
-        while (s.limits.size() < levels.size()) s.limits.push_back(addLine(colour, Qt::DashLine));
-        for (std::size_t k = 0; k < s.limits.size(); ++k) {
-            if (k < levels.size()) {
-                s.limits[k]->setPen(linePen(colour, levels[k].second));
-                s.limits[k]->replace(QList<QPointF>{{static_cast<qreal>(fromMs), levels[k].first},
-                                                    {static_cast<qreal>(toMs), levels[k].first}});
-                ++limitLines_;
-            } else if (s.limits[k]->count() > 0) {
-                s.limits[k]->replace(none);
-            }
-        }
-    }
     if (fixedY) {
         y_->setRange(fixedY->first, fixedY->second);
     } else if (const auto fitted = trend::fittedRange(lo, hi)) {
         y_->setRange(fitted->first, fitted->second);
         y_->applyNiceNumbers();  // round tick values
+    }
+
+    for (std::size_t n = 0; n < points.size(); ++n) {
+        const ItemPoints& p = points[n];
+        ItemSeries& s = itemSeries(n);
+        const QColor colour = trendColour(n);
+        while (s.runs.size() < p.runs.size()) s.runs.push_back(addLine(colour, Qt::SolidLine));
+        for (std::size_t r = 0; r < p.runs.size(); ++r) {
+            s.runs[r]->replace(p.runs[r]);
+            linePoints_ += static_cast<int>(p.runs[r].size());
+        }
+        if (!p.alarms.isEmpty()) s.alarms->replace(p.alarms);
+        alarmPoints_ += static_cast<int>(p.alarms.size());
+        while (s.limits.size() < p.levels.size()) s.limits.push_back(addLine(colour, Qt::DashLine));
+        for (std::size_t k = 0; k < p.levels.size(); ++k) {
+            const auto [value, style] = p.levels[k];
+            if (s.limits[k]->pen().style() != style) s.limits[k]->setPen(linePen(colour, style));
+            s.limits[k]->replace(QList<QPointF>{{static_cast<qreal>(fromMs), value}, {static_cast<qreal>(toMs), value}});
+            ++limitLines_;
+        }
     }
 }
 

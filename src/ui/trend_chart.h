@@ -24,6 +24,9 @@ namespace vel::ui {
 // The colour of the n-th item's line; never the alarm red.
 QColor trendColour(std::size_t n);
 
+// Entries an item's line is drawn from: one for two pixels of the chart.
+inline constexpr std::size_t kDrawnEntries = 300;
+
 // The points of one item's line in [fromMs, toMs]: each bucket its least and
 // greatest value, split into runs at the gaps. Also widens lo/hi to the values.
 std::vector<QList<QPointF>> trendRuns(const trend::Series& series, qint64 fromMs, qint64 toMs, double& lo,
