@@ -3,7 +3,9 @@
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QImage>
 #include <QLineSeries>
+#include <QPainter>
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <cmath>
@@ -27,6 +29,17 @@ QString timeFormat(qint64 widthMs) {
     if (widthMs <= 10 * 60'000) return QStringLiteral("HH:mm:ss");
     if (widthMs <= 24 * 3'600'000) return QStringLiteral("HH:mm");
     return QStringLiteral("MM/dd HH:mm");
+}
+
+QImage alarmMarker() {
+    QImage dot(7, 7, QImage::Format_ARGB32_Premultiplied);
+    dot.fill(Qt::transparent);
+    QPainter painter(&dot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::red);
+    painter.drawEllipse(QRectF(0.5, 0.5, 6, 6));
+    return dot;
 }
 
 }  // namespace
@@ -62,6 +75,19 @@ std::vector<QList<QPointF>> trendRuns(const trend::Series& series, qint64 fromMs
         }
         if (alarms && b.hasAlarm()) alarms->append(QPointF(x, b.alarm));
     }
+    if (alarms && alarms->size() > static_cast<qsizetype>(kDrawnAlarms)) {
+        // One marker a slot of the stretch: each marker costs the chart far
+        // more than a point of a line; zooming in shows every alarm again.
+        const double slot = static_cast<double>(std::max<qint64>(toMs - fromMs, 1)) / kDrawnAlarms;
+        QList<QPointF> kept;
+        double nextX = -INFINITY;
+        for (const QPointF& p : std::as_const(*alarms)) {
+            if (p.x() < nextX) continue;
+            kept.append(p);
+            nextX = fromMs + (std::floor((p.x() - fromMs) / slot) + 1) * slot;
+        }
+        *alarms = kept;
+    }
     return runs;
 }
 
@@ -93,6 +119,9 @@ TrendChart::ItemSeries& TrendChart::itemSeries(std::size_t n) {
         s.alarms->setColor(Qt::red);
         s.alarms->setBorderColor(Qt::red);
         s.alarms->setMarkerSize(7);
+        // Painted straight from an image: an ordinary marker is an object of
+        // its own and a long run's hundreds of alarm points slow every redraw.
+        s.alarms->setLightMarker(alarmMarker());
         chart_->addSeries(s.alarms);
         s.alarms->attachAxis(x_);
         s.alarms->attachAxis(y_);

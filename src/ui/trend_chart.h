@@ -26,6 +26,8 @@ QColor trendColour(std::size_t n);
 
 // Entries an item's line is drawn from: one for two pixels of the chart.
 inline constexpr std::size_t kDrawnEntries = 300;
+// Alarm markers an item shows at most over the shown stretch.
+inline constexpr int kDrawnAlarms = 20;
 
 // The points of one item's line in [fromMs, toMs]: each bucket its least and
 // greatest value, split into runs at the gaps. Also widens lo/hi to the values.
