@@ -72,6 +72,7 @@ FormExe::FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent
     refresh();
 
     engine_.stream().subscribe(trendOutput_);
+    trendSubscribed_ = true;
     driver_ = new RunDriver(engine_, this);
     driver_->setObjectName(QStringLiteral("Timer1"));
     driver_->afterTick = [this] { refreshAtMostEveryTick(); };
@@ -83,7 +84,15 @@ FormExe::FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent
     driver_->start();
 }
 
-FormExe::~FormExe() { engine_.stream().unsubscribe(trendOutput_); }
+FormExe::~FormExe() { stopTrend(); }
+
+// The trend stops with the window's close: a closed window is deleted later,
+// when the engine it was opened on may be gone.
+void FormExe::stopTrend() {
+    if (!trendSubscribed_) return;
+    engine_.stream().unsubscribe(trendOutput_);
+    trendSubscribed_ = false;
+}
 
 void FormExe::buildTopLine() {
     const QRect lampRect(6, 6, 48, 48);
@@ -273,6 +282,7 @@ void FormExe::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    stopTrend();
     if (onClosed_) onClosed_();
 }
 

@@ -62,12 +62,14 @@ private:
     QWidget* buildAlarmTab();
     void applyLayout(const ExeLayout& layout);
     void showLogSwitches();
+    void stopTrend();
 
     Engine& engine_;
     std::function<void()> onClosed_;
     ExeDesign design_;
     trend::Store trendStore_;
     trend::TrendOutput trendOutput_{trendStore_};
+    bool trendSubscribed_ = false;
     void refreshAtMostEveryTick();
 
     RunDriver* driver_;

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/trend_chart.h"
 #include "ui/trend_chart_view.h"
