@@ -194,7 +194,15 @@ void TrendChart::draw(const trend::Store& store, const std::vector<bool>& shown,
         const ItemPoints& p = points[n];
         ItemSeries& s = itemSeries(n);
         const QColor colour = trendColour(n);
-        while (s.runs.size() < p.runs.size()) s.runs.push_back(addLine(colour, Qt::SolidLine));
+        if (s.runs.size() < p.runs.size()) {
+            while (s.runs.size() < p.runs.size()) s.runs.push_back(addLine(colour, Qt::SolidLine));
+            // The chart draws its series in the order they came: the alarm
+            // points go on top of the item's new lines again.
+            chart_->removeSeries(s.alarms);
+            chart_->addSeries(s.alarms);
+            s.alarms->attachAxis(x_);
+            s.alarms->attachAxis(y_);
+        }
         for (std::size_t r = 0; r < p.runs.size(); ++r) {
             s.runs[r]->replace(p.runs[r]);
             linePoints_ += static_cast<int>(p.runs[r].size());
