@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config git
-  qt6-base-dev qt6-serialport-dev
+  qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev
   libcurl4-openssl-dev
   libmosquitto-dev mosquitto openssl
   libgtest-dev

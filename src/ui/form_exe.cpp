@@ -12,6 +12,7 @@
 
 #include "ui/field_events.h"
 #include "ui/monitor_view.h"
+#include "ui/trend_view.h"
 #include "ui/twips.h"
 #include "ui/widgets.h"
 
@@ -70,6 +71,8 @@ FormExe::FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent
     setDetail(false);
     refresh();
 
+    engine_.stream().subscribe(trendOutput_);
+    trendSubscribed_ = true;
     driver_ = new RunDriver(engine_, this);
     driver_->setObjectName(QStringLiteral("Timer1"));
     driver_->afterTick = [this] { refreshAtMostEveryTick(); };
@@ -81,7 +84,15 @@ FormExe::FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent
     driver_->start();
 }
 
-FormExe::~FormExe() = default;
+FormExe::~FormExe() { stopTrend(); }
+
+// The trend stops with the window's close: a closed window is deleted later,
+// when the engine it was opened on may be gone.
+void FormExe::stopTrend() {
+    if (!trendSubscribed_) return;
+    engine_.stream().unsubscribe(trendOutput_);
+    trendSubscribed_ = false;
+}
 
 void FormExe::buildTopLine() {
     const QRect lampRect(6, 6, 48, 48);
@@ -126,6 +137,8 @@ void FormExe::buildTabs() {
     tab_->addTab(buildDataTab(), QStringLiteral("データモニター"));
     tab_->addTab(buildTermTab(), QStringLiteral("通信ログ"));
     tab_->addTab(buildAlarmTab(), QStringLiteral("アラームログ"));
+    trendView_ = new TrendView(trendStore_, engine_.platform().messages, engine_.platform().folder.root);
+    tab_->addTab(trendView_, QStringLiteral("トレンド"));
 }
 
 QWidget* FormExe::buildDataTab() {
@@ -269,6 +282,7 @@ void FormExe::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    stopTrend();
     if (onClosed_) onClosed_();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The run monitor "Velloran （通信処理）": the lamp, the message line, the
-// 次へ / 終了 / 戻る buttons, the detail switch and the three tabs (values,
-// communication log, alarm log). Its run driver ticks the engine; after the
+// 次へ / 終了 / 戻る buttons, the detail switch and the four tabs (values,
+// communication log, alarm log, trend). The trend is filled from the record
+// stream from the run's first value while the window is open. Its run driver ticks the engine; after the
 // ticks it shows the engine's run monitor model. It keeps nothing the engine
 // needs.
 #include <QElapsedTimer>
@@ -12,6 +13,7 @@
 
 #include "engine/engine.h"
 #include "engine/run_driver.h"
+#include "trend/trend_output.h"
 #include "ui/exe_layout.h"
 
 class QCheckBox;
@@ -24,6 +26,7 @@ class QTableWidget;
 namespace vel::ui {
 
 class PaneView;
+class TrendView;
 
 class FormExe : public QWidget {
 public:
@@ -45,6 +48,7 @@ public:
     bool detail() const;
 
     RunDriver* driver() const { return driver_; }
+    TrendView* trendView() const { return trendView_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -58,10 +62,14 @@ private:
     QWidget* buildAlarmTab();
     void applyLayout(const ExeLayout& layout);
     void showLogSwitches();
+    void stopTrend();
 
     Engine& engine_;
     std::function<void()> onClosed_;
     ExeDesign design_;
+    trend::Store trendStore_;
+    trend::TrendOutput trendOutput_{trendStore_};
+    bool trendSubscribed_ = false;
     void refreshAtMostEveryTick();
 
     RunDriver* driver_;
@@ -86,6 +94,7 @@ private:
     QLabel* labelAlarmLogFile_;
     std::unique_ptr<PaneView> termView_;
     std::unique_ptr<PaneView> logView_;
+    TrendView* trendView_ = nullptr;
     MonitorFocus focusShown_ = MonitorFocus::None;
     int lampShown_ = -1;
     QElapsedTimer sinceRefresh_;

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 
@@ -12,6 +13,7 @@
 #include "sim_rig.h"
 #include "ui/cond_panel.h"
 #include "ui/file_panel.h"
+#include "ui/exe_layout.h"
 #include "ui/form_exe.h"
 
 namespace vel {
@@ -65,6 +67,17 @@ TEST(Screenshots, MainWindowPanelsAndRunMonitor) {
     rig.exeChild<QTabWidget>("SSTab1")->setCurrentIndex(1);
     test::spinUntil([] { return false; }, 100);
     ASSERT_TRUE(save(rig.exe(), folder, "run_monitor_traffic.png"));
+    // The trend over the last minute once a dozen records are in, at the
+    // detail view's size and in a larger window.
+    rig.exeChild<QTabWidget>("SSTab1")->setCurrentIndex(3);
+    rig.exeChild<QPushButton>("CommandSpan0")->click();
+    ASSERT_TRUE(test::spinUntil([&] { return rig.engine.monitor().recordCount() >= 12; }, 30000));
+    test::spinUntil([] { return false; }, 300);
+    ASSERT_TRUE(save(rig.exe(), folder, "run_monitor_trend.png"));
+    rig.exe()->resize(960, 720);
+    test::spinUntil([] { return false; }, 300);
+    ASSERT_TRUE(save(rig.exe(), folder, "run_monitor_trend_large.png"));
+    rig.exe()->resize(ui::exeDesign().detailMin);
     rig.box.answers = {true};
     rig.exe()->commandRsEnd();
     ASSERT_TRUE(test::spinUntil([&] { return rig.engine.monitor().closeVisible; }, 10000));
