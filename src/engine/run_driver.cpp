@@ -1,8 +1,5 @@
 #include "engine/run_driver.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace vel {
 
 RunDriver::RunDriver(Engine& engine, QObject* parent) : QObject(parent), engine_(engine) {
@@ -46,6 +43,7 @@ void RunDriver::settle() {
     if (afterTick) afterTick();
     if (!engine_.running()) {
         timer_.stop();
+        deadline_.stop();
         if (!overReported_ && engine_.runOver()) {
             overReported_ = true;
             if (runOver) runOver();
@@ -58,20 +56,20 @@ void RunDriver::settle() {
 void RunDriver::schedule() {
     if (!engine_.running()) return;
     const TickPlan plan = engine_.nextTick();
+    timer_.stop();
+    deadline_.stop();
     switch (plan.when) {
     case TickPlan::When::Now:
         timer_.start(0);
         break;
-    case TickPlan::When::At: {
-        const int64_t ms = wholeMsUntil(plan.atMs, engine_.timer().timerNowMs());
-        timer_.start(static_cast<int>(std::min<int64_t>(ms, std::numeric_limits<int>::max())));
+    case TickPlan::When::At:
+        // Fixed4 counts ten-thousandths of a millisecond: 100 ns each.
+        deadline_.start((plan.atMs - engine_.timer().timerNowMs()).raw * 100);
         break;
-    }
     case TickPlan::When::Paced:
         timer_.start(kUsualTickMs);
         break;
     case TickPlan::When::Idle:
-        timer_.stop();
         break;
     }
 }

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "engine/deadline_timer.h"
 #include "engine/engine.h"
 
 namespace vel {
@@ -44,7 +45,8 @@ private:
     void settle();
 
     Engine& engine_;
-    QTimer timer_;
+    QTimer timer_;          // at once, and the usual tick
+    DeadlineTimer deadline_{[this] { tick(); }};  // the exact deadline of a wait or a cycle
     qint64 ticks_ = 0;
     bool overReported_ = false;
 };

@@ -1,0 +1,55 @@
+#include "engine/deadline_timer.h"
+
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <limits>
+
+namespace vel {
+
+DeadlineTimer::DeadlineTimer(std::function<void()> onExpiry, QObject* parent)
+    : QObject(parent), onExpiry_(std::move(onExpiry)) {
+    fallback_.setSingleShot(true);
+    fallback_.setTimerType(Qt::PreciseTimer);
+    connect(&fallback_, &QTimer::timeout, this, [this] { onExpiry_(); });
+    fd_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (fd_ < 0) return;
+    notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
+        uint64_t expirations = 0;
+        if (::read(fd_, &expirations, sizeof expirations) != static_cast<ssize_t>(sizeof expirations)) return;
+        onExpiry_();
+    });
+}
+
+DeadlineTimer::~DeadlineTimer() {
+    notifier_.reset();
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void DeadlineTimer::start(int64_t nanoseconds) {
+    stop();
+    if (fd_ < 0) {
+        const int64_t ms = (std::max<int64_t>(nanoseconds, 0) + 999'999) / 1'000'000;
+        fallback_.start(static_cast<int>(std::min<int64_t>(ms, std::numeric_limits<int>::max())));
+        return;
+    }
+    // A zero it_value would disarm the timer: the earliest is one nanosecond.
+    const int64_t ns = std::max<int64_t>(nanoseconds, 1);
+    itimerspec spec{};
+    spec.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+    spec.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+    ::timerfd_settime(fd_, 0, &spec, nullptr);
+}
+
+void DeadlineTimer::stop() {
+    fallback_.stop();
+    if (fd_ < 0) return;
+    const itimerspec off{};
+    ::timerfd_settime(fd_, 0, &off, nullptr);
+    uint64_t expirations = 0;
+    (void)::read(fd_, &expirations, sizeof expirations);  // an expiry not yet seen is dropped
+}
+
+}  // namespace vel
