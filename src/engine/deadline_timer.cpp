@@ -19,6 +19,7 @@ DeadlineTimer::DeadlineTimer(std::function<void()> onExpiry, QObject* parent)
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
         uint64_t expirations = 0;
         if (::read(fd_, &expirations, sizeof expirations) != static_cast<ssize_t>(sizeof expirations)) return;
+        armed_ = false;
         onExpiry_();
     });
 }
@@ -40,12 +41,13 @@ void DeadlineTimer::start(int64_t nanoseconds) {
     itimerspec spec{};
     spec.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
     spec.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-    ::timerfd_settime(fd_, 0, &spec, nullptr);
+    armed_ = ::timerfd_settime(fd_, 0, &spec, nullptr) == 0;
 }
 
 void DeadlineTimer::stop() {
     fallback_.stop();
-    if (fd_ < 0) return;
+    if (fd_ < 0 || !armed_) return;
+    armed_ = false;
     const itimerspec off{};
     ::timerfd_settime(fd_, 0, &off, nullptr);
     uint64_t expirations = 0;

@@ -28,6 +28,7 @@ public:
 private:
     std::function<void()> onExpiry_;
     int fd_ = -1;
+    bool armed_ = false;  // a timerfd deadline is pending (stop costs nothing otherwise)
     std::unique_ptr<QSocketNotifier> notifier_;
     QTimer fallback_;  // where no timerfd can be made: whole milliseconds, rounded up
 };
