@@ -7,6 +7,19 @@
 #include <limits>
 
 namespace vel {
+namespace {
+
+// Arms (ns > 0) or disarms (ns == 0) a timerfd once, `ns` from now. The
+// timer setting's type is taken from timerfd_settime itself.
+template <typename Setting>
+bool setTimer(int fd, int64_t ns, int (*settime)(int, int, const Setting*, Setting*)) {
+    Setting setting{};
+    setting.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+    setting.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+    return settime(fd, 0, &setting, nullptr) == 0;
+}
+
+}  // namespace
 
 DeadlineTimer::DeadlineTimer(std::function<void()> onExpiry, QObject* parent)
     : QObject(parent), onExpiry_(std::move(onExpiry)) {
@@ -37,19 +50,14 @@ void DeadlineTimer::start(int64_t nanoseconds) {
         return;
     }
     // A zero it_value would disarm the timer: the earliest is one nanosecond.
-    const int64_t ns = std::max<int64_t>(nanoseconds, 1);
-    itimerspec spec{};
-    spec.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-    spec.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-    armed_ = ::timerfd_settime(fd_, 0, &spec, nullptr) == 0;
+    armed_ = setTimer(fd_, std::max<int64_t>(nanoseconds, 1), ::timerfd_settime);
 }
 
 void DeadlineTimer::stop() {
     fallback_.stop();
     if (fd_ < 0 || !armed_) return;
     armed_ = false;
-    const itimerspec off{};
-    ::timerfd_settime(fd_, 0, &off, nullptr);
+    setTimer(fd_, 0, ::timerfd_settime);
     uint64_t expirations = 0;
     (void)::read(fd_, &expirations, sizeof expirations);  // an expiry not yet seen is dropped
 }
