@@ -27,7 +27,13 @@ namespace {
 // "uplink.url" is the key "url" of the section [uplink].
 QString iniKey(const char* name) { return QString::fromLatin1(name).replace(QLatin1Char('.'), QLatin1Char('/')); }
 
+const QString unitsGroup = QStringLiteral("units");
+
 }  // namespace
+
+QString itemUnit(const ExtensionSettings& settings, int index) {
+    return settings.units.value(QStringLiteral("D%1").arg(index + 1, 3, 10, QLatin1Char('0')));
+}
 
 ExtensionSettings loadExtensionSettings(const QString& iniPath) {
     ExtensionSettings settings;
@@ -36,12 +42,18 @@ ExtensionSettings loadExtensionSettings(const QString& iniPath) {
         const QVariant value = ini.value(iniKey(field.name));
         if (value.isValid()) field.set(settings, value.toString());
     }
+    for (const QString& key : ini.allKeys())
+        if (key.startsWith(unitsGroup + QLatin1Char('/')))
+            settings.units.insert(key.mid(unitsGroup.size() + 1), ini.value(key).toString());
     return settings;
 }
 
 bool saveExtensionSettings(const QString& iniPath, const ExtensionSettings& settings) {
     QSettings ini(iniPath, QSettings::IniFormat);
     for (const ExtensionField& field : extensionFields()) ini.setValue(iniKey(field.name), field.get(settings));
+    ini.remove(unitsGroup);
+    for (auto it = settings.units.cbegin(); it != settings.units.cend(); ++it)
+        if (!it.value().isEmpty()) ini.setValue(unitsGroup + QLatin1Char('/') + it.key(), it.value());
     ini.sync();
     return ini.status() == QSettings::NoError;
 }

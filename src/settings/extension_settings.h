@@ -3,6 +3,7 @@
 // the program folder, beside setup.dat, which stays byte for byte as it
 // was. Each key is "section.key" on velloran-cli setup and in the tables
 // below; a key missing from the file keeps its default.
+#include <QMap>
 #include <QString>
 #include <vector>
 
@@ -29,12 +30,18 @@ struct ExtensionSettings {
     QString uplinkCa;         // CA file for mqtts
     QString uplinkPrefix = QStringLiteral("velloran");
     int uplinkSpoolMb = 1024;
+    // [units] The unit of an item's values, by its data number: "D001" → "V".
+    // Items without one have none.
+    QMap<QString, QString> units;
 };
 
 using ExtensionField = NamedField<ExtensionSettings>;
 
 // Every key of velloran.ini, in the order the file and velloran-cli show them.
 const std::vector<ExtensionField>& extensionFields();
+
+// The unit set for the item at value index `index` (0 is D001); empty when none.
+QString itemUnit(const ExtensionSettings& settings, int index);
 
 // Reads the file; missing keys and values that do not fit keep their defaults.
 ExtensionSettings loadExtensionSettings(const QString& iniPath);

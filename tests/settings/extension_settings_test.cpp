@@ -25,10 +25,14 @@ TEST(ExtensionSettings, EveryKeyIsWrittenAndReadBack) {
     s.uplinkCa = QStringLiteral("/etc/ssl/ca.pem");
     s.uplinkPrefix = QStringLiteral("plant/line2");
     s.uplinkSpoolMb = 64;
+    s.units = {{QStringLiteral("D001"), QStringLiteral("V")}, {QStringLiteral("D012"), QStringLiteral("℃")}};
     const QString ini = tmp.folder.extensionIni();
     ASSERT_TRUE(saveExtensionSettings(ini, s));
     const ExtensionSettings r = loadExtensionSettings(ini);
     for (const ExtensionField& f : extensionFields()) EXPECT_EQ(f.get(r), f.get(s)) << f.name;
+    EXPECT_EQ(r.units, s.units);
+    EXPECT_EQ(itemUnit(r, 11), QStringLiteral("℃"));
+    EXPECT_EQ(itemUnit(r, 1), QString());
     QFile file(ini);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
