@@ -18,6 +18,7 @@ const std::vector<ExtensionField>& extensionFields() {
         textField("uplink.ca", &S::uplinkCa),
         textField("uplink.prefix", &S::uplinkPrefix),
         intField("uplink.spoolMb", &S::uplinkSpoolMb, 1, 1'000'000),
+        textField("uplink.discovery", &S::uplinkDiscovery),
     };
     return fields;
 }

@@ -30,6 +30,7 @@ struct ExtensionSettings {
     QString uplinkCa;         // CA file for mqtts
     QString uplinkPrefix = QStringLiteral("velloran");
     int uplinkSpoolMb = 1024;
+    QString uplinkDiscovery;  // "homeassistant": MQTT discovery topics; empty: none
     // [units] The unit of an item's values, by its data number: "D001" → "V".
     // Items without one have none.
     QMap<QString, QString> units;
