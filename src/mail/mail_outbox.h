@@ -12,22 +12,18 @@
 // worker, which SystemClock allows.
 //
 // send(), finish() and the destructor belong to the owner's thread.
-#include <QObject>
 #include <QString>
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <functional>
-#include <mutex>
-#include <thread>
 
+#include "base/owner_calls.h"
+#include "base/queue_worker.h"
 #include "mail/mail_sender.h"
 #include "mail/mailer.h"
 
 namespace vel {
 
-class MailOutbox : public QObject, public MailSender {
+class MailOutbox : public MailSender {
 public:
     static constexpr int kDefaultCapacity = 32;
 
@@ -36,7 +32,7 @@ public:
     // Stops taking mails, lets the call in progress end (the library's own
     // time limits end it), drops the mails still waiting and every result not
     // yet delivered (their `done` never runs) and joins the worker.
-    ~MailOutbox() override;
+    ~MailOutbox() override = default;
 
     // Never blocks. A mail that finds `capacity` mails already waiting is not
     // sent: its `done` gets fullText(capacity), on the owner's thread.
@@ -54,27 +50,13 @@ public:
     int capacity() const { return capacity_; }
 
 private:
-    struct Finished {
-        std::function<void(const QString&)> done;
-        QString result;
-    };
-
-    void work();
-    // Asks the owner's thread to deliver what has finished.
-    void postDelivery();
-    // Runs the `done` of finished mails, oldest first, one at a time.
-    void deliver();
+    void sendNow(MailJob& job);
 
     Mailer& mailer_;
     const int capacity_;
-    std::mutex mutex_;
-    std::condition_variable wake_;  // worker: a job came, or stop
-    std::condition_variable idle_;  // finish(): a job was done
-    std::deque<MailJob> waiting_;
-    std::deque<Finished> finished_;
-    bool busy_ = false;      // the worker is in the library
-    bool stopping_ = false;
-    std::thread worker_;     // last: starts when everything above is ready
+    OwnerCalls results_;  // each mail's `done`, on the owner's thread
+    // Last: its worker stops (and the call in progress ends) before the rest goes.
+    QueueWorker<MailJob> worker_;
 };
 
 }  // namespace vel
