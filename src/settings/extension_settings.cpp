@@ -53,9 +53,11 @@ QString iniText(const QVariant& value) {
 }
 
 bool restrictToOwner(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) return false;  // a folder keeps its modes; the save fails anyway
     QFile file(path);
     const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner;
-    if (!file.exists() && !file.open(QIODevice::WriteOnly | QIODevice::NewOnly, owner)) return false;
+    if (!info.exists() && !file.open(QIODevice::WriteOnly | QIODevice::NewOnly, owner)) return false;
     return file.setPermissions(owner);
 }
 

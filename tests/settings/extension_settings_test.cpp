@@ -147,6 +147,13 @@ TEST(ExtensionSettings, AFileWithThePasswordIsReadableByItsOwnerOnly) {
 
 TEST(ExtensionSettings, AnUnwritableFileIsReported) {
     EXPECT_FALSE(saveExtensionSettings(QStringLiteral("/proc/velloran.ini"), ExtensionSettings{}));
+    // A folder in the file's place: not saved, and the folder keeps its modes.
+    TempProgramFolder tmp;
+    ASSERT_TRUE(QDir().mkpath(tmp.folder.extensionIni()));
+    ExtensionSettings secret;
+    secret.uplinkPassword = QStringLiteral("pw");
+    EXPECT_FALSE(saveExtensionSettings(tmp.folder.extensionIni(), secret));
+    EXPECT_TRUE(QFile::permissions(tmp.folder.extensionIni()) & QFile::ExeOwner);
 }
 
 }  // namespace
