@@ -132,20 +132,23 @@ TEST(CliSetup, UnitsAreSetAndRemovedByItemName) {
     EXPECT_EQ(loadExtensionSettings(home.folder.extensionIni()).units.keys(), QStringList{"D256"}) << "nothing saved";
 }
 
-// A run names what the file held that was not taken, and a password others
-// can read, on stderr and in the alarm log at its start; and it runs with
+// A run names what the file held that was not taken, keys that are none of
+// ours, and a password others can read, on stderr and in the alarm log at its start; and it runs with
 // the values used instead.
 TEST(CliSetup, ARunNamesTheFilesProblemsOnStderrAndInTheAlarmLog) {
     FaultRun run;
     ASSERT_TRUE(run.prepare("ITM:0.2\r\nSSS\r\nSND:MEAS?%CR\r\nRCV\r\nSET\r\nEEE\r\n", 0.01));  // 0.6 s
-    const QString ini = run.write("velloran.ini", "[reconnect]\nintervalSeconds=0.5\n[uplink]\npassword=pw\nport=1883\n");
+    // A key outside any section, one in the wrong section, an item that is none.
+    const QString ini = run.write("velloran.ini", "cycles=3\n[reconnect]\nintervalSeconds=0.5\n[uplink]\npassword=pw\n"
+                                                  "port=1883\nusername=a,b\n[units]\nD257=V\n");
     ASSERT_TRUE(QFile::setPermissions(ini, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
     ASSERT_TRUE(run.startSim({}));
     const CliResult r = run.cli(15000);
     ASSERT_TRUE(r.finished) << r.err.toStdString();
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QStringList notes = readExtensionSettings(ini).notes();
-    ASSERT_EQ(notes.size(), 3);
+    ASSERT_EQ(notes.size(), 5) << notes.join('\n').toStdString();
+    EXPECT_EQ(readExtensionSettings(ini).settings.uplinkUsername, "a,b") << "commas are text, not a list";
     const QString alarmLog = cp932::decode(run.read("Log/AlarmLog.log"));
     for (const QString& note : notes) {
         EXPECT_EQ(occurrences(r.err, QStringLiteral("velloran-cli: ") + note + u'\n'), 1) << r.err.toStdString();

@@ -93,7 +93,6 @@ TEST(ExtPanel, UnitsAreEditedOneItemALine) {
     };
     const Case cases[] = {
         {"D001=V\n\n d012 = ℃ \nD003=", true, {{"D001", "V"}, {"D012", QStringLiteral("℃")}}},
-        {"", true, {}},
         {"D001=V\nD257=A", false, {{"D002", "A"}}},
         {"V", false, {{"D002", "A"}}},
     };
