@@ -4,27 +4,21 @@
 #include <cstdio>
 
 #include "app/cli_check.h"
+#include "app/cli_help.h"
 #include "app/cli_run.h"
 #include "app/cli_setup.h"
 #include "base/program_places.h"
 
 namespace {
 
-const char kUsage[] =
-    "usage: velloran-cli [--home DIR] COMMAND ...\n"
-    "  check SCRIPT [--json]   load SCRIPT as a run start would and print its command and\n"
-    "                          data-item tables (exit 0), or the loader's message (exit 1)\n"
-    "  run                     start a run from the folder's setup.dat as the start button does;\n"
-    "                          runs until it ends by itself or SIGINT/SIGTERM stops it (exit 0),\n"
-    "                          exit 1 when the run cannot start\n"
-    "  setup [NAME=VALUE ...]  print the choices in the folder's setup.dat, or change the named\n"
-    "                          ones and save (port, lineSettings, script, csvOn, csv, minutes, ...)\n"
-    "  --home DIR              the program folder (default: the executable's folder, or\n"
-    "                          ~/.local/share/velloran when the program is installed)\n";
-
 int usage() {
-    std::fputs(kUsage, stderr);
+    std::fputs(vel::kCliUsage, stderr);
     return 2;
+}
+
+int help(const char* text) {
+    std::fputs(text, stdout);
+    return 0;
 }
 
 }  // namespace
@@ -45,12 +39,23 @@ int main(int argc, char** argv) {
     }
     if (args.isEmpty()) return usage();
     const QString cmd = args.takeFirst();
+    if (cmd == QLatin1String("--help") || cmd == QLatin1String("-h")) return help(vel::kCliUsage);
+    const bool wantsHelp = args.contains(QLatin1String("--help"));
 
     // Chosen only for the commands that use it: a per-user folder is created on choosing.
     const auto folder = [&home] { return vel::chooseProgramFolder(vel::runningProgramPlaces(home)); };
     int rc = 2;
-    if (cmd == QLatin1String("check")) rc = vel::runCheck(args);
-    else if (cmd == QLatin1String("run")) rc = vel::runRun(args, folder());
-    else if (cmd == QLatin1String("setup")) rc = vel::runSetup(args, folder());
+    if (cmd == QLatin1String("check")) {
+        rc = wantsHelp ? help(vel::kCheckHelp) : vel::runCheck(args);
+    } else if (cmd == QLatin1String("run")) {
+        if (wantsHelp) return help(vel::kRunHelp);
+        const vel::ProgramFolder chosen = folder();
+        // Named before the run starts; the run writes them to its alarm log too.
+        vel::printSettingNotes(vel::readExtensionSettings(chosen.extensionIni()));
+        rc = vel::runRun(args, chosen);
+    } else if (cmd == QLatin1String("setup")) {
+        // The command names its own refusals; the usage would bury them.
+        return wantsHelp ? help(vel::kSetupHelp) : vel::runSetup(args, folder());
+    }
     return rc == 2 ? usage() : rc;
 }

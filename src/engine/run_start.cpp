@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "engine/run_state_reset.h"
 #include "engine/startup.h"
+#include "log/log_lines.h"
 #include "log/log_rotation.h"
 #include "mail/mail_settings.h"
 #include "script/script_loader.h"
@@ -75,7 +76,9 @@ bool Engine::startRun() {
     if (run_.running) return false;
     saveSettings(settings_, portSlotOf(platform_.port), platform_.folder, platform_.messages);
     if (!startChecksPass()) return false;
-    extensions_ = loadExtensionSettings(platform_.folder.extensionIni());
+    const ExtensionLoad ini = readExtensionSettings(platform_.folder.extensionIni());
+    extensions_ = ini.settings;
+    for (const QString& note : ini.notes()) log_.alarmLogLine(loglines::stationChange(timer_.localNow(), note));
     startStationWatch();
     if (!portOpen()) {
         platform_.messages.info(QStringLiteral("通信CH") + QString::number(settings_.portNumber[kChannel]) +

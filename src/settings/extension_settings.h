@@ -5,6 +5,7 @@
 // below; a key missing from the file keeps its default.
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 #include "settings/named_fields.h"
@@ -43,10 +44,40 @@ const std::vector<ExtensionField>& extensionFields();
 
 // The unit set for the item at value index `index` (0 is D001); empty when none.
 QString itemUnit(const ExtensionSettings& settings, int index);
+// "D001" .. "D256": the items a unit may be set for.
+bool isItemName(const QString& name);
+inline const QString kUnitsAllowed = QStringLiteral("units.D001～units.D256 に単位の文字列（空欄で消す）");
 
-// Reads the file; missing keys and values that do not fit keep their defaults.
+// A value velloran.ini holds that was not taken, or a key it should not hold.
+struct SettingProblem {
+    QString key;      // "reconnect.intervalSeconds"; empty: the file itself (value says why)
+    QString value;    // as the file holds it
+    QString allowed;  // what the key takes; empty for a key that is none of ours
+    QString used;     // the value used instead
+};
+
+struct ExtensionLoad {
+    ExtensionSettings settings;
+    std::vector<SettingProblem> problems;
+    // The file holds the uplink password and others than its owner may read it.
+    bool secretReadableByOthers = false;
+    // Every problem and the warning, one Japanese line each.
+    QStringList notes() const;
+};
+
+// "reconnect.intervalSeconds=0.5 は使えません（0～3600 の整数）"
+QString refusedValueText(const QString& key, const QString& value, const QString& allowed);
+// One line for a problem of velloran.ini, with the value used instead.
+QString problemText(const SettingProblem& problem);
+
+// Reads the file; missing keys keep their defaults, every value that is not
+// taken keeps its default and is listed as a problem, as is every key that
+// is none of ours (a key outside its section too).
+ExtensionLoad readExtensionSettings(const QString& iniPath);
+// The settings of readExtensionSettings, for callers that report nothing.
 ExtensionSettings loadExtensionSettings(const QString& iniPath);
-// Writes every key; false when the file cannot be written.
+// Writes every key; false when the file cannot be written. A file holding the
+// uplink password is made readable by its owner only before it is written.
 bool saveExtensionSettings(const QString& iniPath, const ExtensionSettings& settings);
 
 }  // namespace vel

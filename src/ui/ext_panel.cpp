@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -39,6 +40,7 @@ constexpr KeyView kViews[] = {
     {"uplink.ca", "TextUplinkCa", u"CA 証明書", Kind::Text, true},
     {"uplink.prefix", "TextUplinkPrefix", u"トピックの頭", Kind::Text, true},
     {"uplink.spoolMb", "TextUplinkSpoolMb", u"送信待ちの上限（MB）", Kind::Number, true},
+    {"uplink.discovery", "TextUplinkDiscovery", u"ディスカバリー", Kind::Text, true, u"空欄、または homeassistant"},
 };
 
 const KeyView* viewOf(const QString& key) {
@@ -50,6 +52,38 @@ const KeyView* viewOf(const QString& key) {
 QString captionOf(const QString& key) {
     const KeyView* v = viewOf(key);
     return v ? QString::fromUtf16(v->caption) : key;
+}
+
+// The start of the message is the one the other panels show for a value
+// that does not fit; what the field takes follows it.
+QString refusedText(const QString& caption, const QString& allowed) {
+    return caption + QStringLiteral("の値が正しくありません！（") + allowed + QStringLiteral("）");
+}
+
+const QString kUnitsCaption = QStringLiteral("単位");
+const QString kUnitsForm = QStringLiteral("1行に D001=V の形、項目は D001～D256");
+
+// The units as the panel shows them: "D001=V", one item a line.
+QString unitsText(const QMap<QString, QString>& units) {
+    QStringList lines;
+    for (auto it = units.cbegin(); it != units.cend(); ++it) lines << it.key() + u'=' + it.value();
+    return lines.join(u'\n');
+}
+
+// Blank lines are skipped and a line "D001=" removes the unit; nullopt when
+// a line is not ITEM=UNIT for an item D001..D256.
+std::optional<QMap<QString, QString>> parseUnits(const QString& text) {
+    QMap<QString, QString> units;
+    for (const QString& raw : text.split(u'\n')) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty()) continue;
+        const qsizetype eq = line.indexOf(u'=');
+        const QString item = line.left(eq).trimmed().toUpper();
+        if (eq < 0 || !isItemName(item)) return std::nullopt;
+        const QString unit = line.mid(eq + 1).trimmed();
+        if (!unit.isEmpty()) units.insert(item, unit);
+    }
+    return units;
 }
 
 }  // namespace
@@ -92,6 +126,17 @@ ExtPanel::ExtPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), c
     }
     // What 0 means for the two numbers (the manual has the whole story).
     station->addWidget(label(this, QStringLiteral("0：再接続しない、ｱﾗｰﾑなし"), "LabelExtZero"), station->rowCount(), 0, 1, 2);
+    units_ = new QPlainTextEdit(this);
+    units_->setObjectName(QStringLiteral("TextUnits"));
+    units_->setPlaceholderText(QStringLiteral("D001=V"));
+    units_->setTabChangesFocus(true);
+    units_->setFixedHeight(fontMetrics().lineSpacing() * 3 + 10);
+    // As wide as the fields above it, never wider: the uplink box keeps the room.
+    units_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    QLabel* unitsCaption = label(this, kUnitsCaption + QStringLiteral("（1行に D001=V）"), "LabelUnits");
+    unitsCaption->setBuddy(units_);
+    station->addWidget(unitsCaption, station->rowCount(), 0, 1, 2);
+    station->addWidget(units_, station->rowCount(), 0, 1, 2);
     station->setRowStretch(station->rowCount(), 1);
     uplink->setColumnStretch(1, 1);
     auto* columns = new QHBoxLayout;
@@ -111,7 +156,13 @@ ExtPanel::ExtPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), c
 }
 
 void ExtPanel::load() {
-    const ExtensionSettings settings = loadExtensionSettings(context_.folder.extensionIni());
+    const ExtensionLoad loaded = readExtensionSettings(context_.folder.extensionIni());
+    const ExtensionSettings& settings = loaded.settings;
+    // What the file held that was not taken, with the value used instead:
+    // one notice as the panel opens (the panel has no room for long lines).
+    const QStringList notes = loaded.notes();
+    if (!notes.isEmpty()) context_.messages.info(notes.join(u'\n'));
+    units_->setPlainText(unitsText(settings.units));
     for (const ExtensionField& field : extensionFields()) {
         QWidget* edit = editors_.value(QString::fromLatin1(field.name));
         const QString value = field.get(settings);
@@ -129,11 +180,18 @@ bool ExtPanel::save() {
         if (auto* check = qobject_cast<QCheckBox*>(edit)) value = check->isChecked() ? "1" : "0";
         else if (auto* line = qobject_cast<QLineEdit*>(edit)) value = line->text().trimmed();
         if (!field.set(settings, value)) {
-            context_.messages.info(captionOf(key) + QStringLiteral("の値が正しくありません！"));
+            context_.messages.info(refusedText(captionOf(key), field.allowed));
             edit->setFocus();
             return false;
         }
     }
+    const auto units = parseUnits(units_->toPlainText());
+    if (!units) {
+        context_.messages.info(refusedText(kUnitsCaption, kUnitsForm));
+        units_->setFocus();
+        return false;
+    }
+    settings.units = *units;
     if (!saveExtensionSettings(context_.folder.extensionIni(), settings)) {
         context_.messages.info(QStringLiteral("velloran.ini に書き込みできません！"));
         return false;

@@ -1,13 +1,15 @@
 #pragma once
 // The panel FrameExt: every key of velloran.ini (reconnect, no-reply alarm,
-// daily CSV, the uplink), read from the file when the panel opens and saved
-// on OK. A run reads the file when it starts.
+// daily CSV, the uplink, the items' units), read from the file when the panel
+// opens and saved on OK. What the file held that was not taken is shown in a
+// notice as the panel opens. A run reads the file when it starts.
 #include <QGroupBox>
 #include <QHash>
 
 #include "settings/extension_settings.h"
 #include "ui/main_context.h"
 
+class QPlainTextEdit;
 class QPushButton;
 
 namespace vel::ui {
@@ -23,7 +25,8 @@ public:
     // file cannot be written.
     bool save();
 
-    // The editor of a key ("csv.daily"): a QCheckBox or a QLineEdit.
+    // The editor of a key ("csv.daily"): a QCheckBox or a QLineEdit; the
+    // units are the QPlainTextEdit "TextUnits".
     QWidget* editor(const QString& key) const { return editors_.value(key); }
 
     QPushButton* commandExtOk;
@@ -32,6 +35,7 @@ public:
 private:
     MainContext& context_;
     QHash<QString, QWidget*> editors_;
+    QPlainTextEdit* units_;   // "D001=V", one item a line
 };
 
 }  // namespace vel::ui

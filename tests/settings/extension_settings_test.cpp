@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 
 #include "support/temp_folder.h"
@@ -72,8 +73,40 @@ TEST(ExtensionSettings, MissingKeysAndValuesThatDoNotFitKeepTheirDefaults) {
     }
 }
 
+// The uplink password makes the file its owner's only; a file others can
+// read while it holds the password is flagged until it is saved again.
+TEST(ExtensionSettings, AFileWithThePasswordIsReadableByItsOwnerOnly) {
+    TempProgramFolder tmp;
+    const QString ini = tmp.folder.extensionIni();
+    const QFile::Permissions shared = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner;
+    ExtensionSettings s;
+    s.uplinkPassword = QStringLiteral("pw");
+    ASSERT_TRUE(saveExtensionSettings(ini, s));
+    EXPECT_EQ(QFile::permissions(ini) & (shared | QFile::ReadUser | QFile::WriteUser), owner | QFile::ReadUser | QFile::WriteUser);
+    EXPECT_FALSE(readExtensionSettings(ini).secretReadableByOthers);
+
+    ASSERT_TRUE(QFile::setPermissions(ini, shared));  // as an older program or an editor left it
+    const ExtensionLoad load = readExtensionSettings(ini);
+    EXPECT_TRUE(load.secretReadableByOthers);
+    ASSERT_EQ(load.notes().size(), 1);
+    EXPECT_TRUE(load.notes()[0].contains(QStringLiteral("ほかのユーザーも読めます")));
+    EXPECT_FALSE(load.notes()[0].contains(QStringLiteral("pw")));
+    ASSERT_TRUE(saveExtensionSettings(ini, load.settings));
+    EXPECT_FALSE(QFile::permissions(ini) & (QFile::ReadGroup | QFile::ReadOther));
+}
+
 TEST(ExtensionSettings, AnUnwritableFileIsReported) {
     EXPECT_FALSE(saveExtensionSettings(QStringLiteral("/proc/velloran.ini"), ExtensionSettings{}));
+    // A folder in the file's place: named when read; not saved, and the folder keeps its modes.
+    TempProgramFolder tmp;
+    ASSERT_TRUE(QDir().mkpath(tmp.folder.extensionIni()));
+    EXPECT_EQ(readExtensionSettings(tmp.folder.extensionIni()).notes(),
+              QStringList{QStringLiteral("velloran.ini を読めません（フォルダです）。すべて既定値を使います")});
+    ExtensionSettings secret;
+    secret.uplinkPassword = QStringLiteral("pw");
+    EXPECT_FALSE(saveExtensionSettings(tmp.folder.extensionIni(), secret));
+    EXPECT_TRUE(QFile::permissions(tmp.folder.extensionIni()) & QFile::ExeOwner);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -76,10 +77,60 @@ TEST(ExtPanel, OkSavesCancelLeavesTheFileAndABadValueKeepsThePanelOpen) {
         EXPECT_EQ(rig.panel()->isVisible(), c.panelOpen) << c.what;
         EXPECT_EQ(rig.box.shown.size(), c.panelOpen ? 1 : 0) << c.what;
         if (c.panelOpen) {
-            EXPECT_EQ(rig.box.shown.value(0), QStringLiteral("再接続の間隔（秒）の値が正しくありません！"));
+            EXPECT_EQ(rig.box.shown.value(0), QStringLiteral("再接続の間隔（秒）の値が正しくありません！（0～3600 の整数）"));
             EXPECT_EQ(s.reconnectSeconds, 2) << "nothing saved";
         }
     }
+}
+
+// The units, one item a line; a line that is not ITEM=UNIT for D001..D256
+// keeps the panel open and saves nothing.
+TEST(ExtPanel, UnitsAreEditedOneItemALine) {
+    struct Case {
+        const char* typed;
+        bool saved;
+        QMap<QString, QString> units;
+    };
+    const Case cases[] = {
+        {"D001=V\n\n d012 = ℃ \nD003=", true, {{"D001", "V"}, {"D012", QStringLiteral("℃")}}},
+        {"D001=V\nD257=A", false, {{"D002", "A"}}},
+        {"V", false, {{"D002", "A"}}},
+    };
+    for (const Case& c : cases) {
+        ExtRig rig;
+        ExtensionSettings stored;
+        stored.units = {{"D002", "A"}};
+        ASSERT_TRUE(saveExtensionSettings(rig.tmp.folder.extensionIni(), stored));
+        rig.find<QPushButton>("CommandExtNg")->click();
+        rig.find<QAction>("MenuExt")->trigger();
+        auto* units = rig.find<QPlainTextEdit>("TextUnits");
+        EXPECT_EQ(units->toPlainText(), "D002=A");
+        units->setPlainText(QString::fromUtf8(c.typed));
+        rig.find<QPushButton>("CommandExtOk")->click();
+        EXPECT_EQ(rig.panel()->isVisible(), !c.saved) << c.typed;
+        EXPECT_EQ(rig.saved().units, c.units) << c.typed;
+        if (!c.saved) {
+            EXPECT_EQ(rig.box.shown.value(0), QStringLiteral("単位の値が正しくありません！（1行に D001=V の形、項目は D001～D256）"));
+        }
+    }
+}
+
+// What a hand-written file held that was not taken is named as the panel
+// opens, with the value used instead; a file without problems gives no notice.
+TEST(ExtPanel, ShowsWhatTheFileHeldThatWasNotTaken) {
+    ExtRig rig;
+    rig.tmp.write("velloran.ini", "[reconnect]\nintervalSeconds=0.5\n[uplink]\nurl=tcp://broker\n");
+    rig.find<QPushButton>("CommandExtNg")->click();
+    rig.find<QAction>("MenuExt")->trigger();
+    ASSERT_EQ(rig.box.shown.size(), 1);
+    EXPECT_EQ(rig.box.shown[0], QStringLiteral("velloran.ini の reconnect.intervalSeconds=0.5 は使えません（0～3600 の整数）。"
+                                               "代わりに 2 を使います\n"
+                                               "velloran.ini の uplink.url=tcp://broker は使えません（空欄、または "
+                                               "mqtt://ホスト[:ポート] か mqtts://ホスト[:ポート]）。代わりに 空欄 を使います"));
+    EXPECT_EQ(rig.text("TextReconnectSeconds")->text(), "2");
+    rig.find<QPushButton>("CommandExtOk")->click();  // saving puts the values used in place
+    rig.find<QAction>("MenuExt")->trigger();
+    EXPECT_EQ(rig.box.shown.size(), 1) << "no notice for a file without problems";
 }
 
 }  // namespace
