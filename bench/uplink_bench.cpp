@@ -21,7 +21,7 @@ namespace {
 UplinkRecord sampleRecord(int i) {
     UplinkRecord r{QString::number(i), QDateTime::currentDateTime(), {}};
     for (int v = 0; v < 12; ++v)
-        r.values.push_back({uplinkItemName(v), QStringLiteral("値%1").arg(v), QString::number(20.0 + v + i % 7 * 0.25), v == 3});
+        r.values.push_back({uplinkItemName(v), QStringLiteral("値%1").arg(v), QString::number(20.0 + v + i % 7 * 0.25), v == 3, {}});
     return r;
 }
 

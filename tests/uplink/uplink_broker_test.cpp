@@ -167,7 +167,7 @@ TEST(UplinkBroker, ABrokerRestartMidRunLosesNoRecord) {
 }
 
 UplinkRecord recordWith(double v) {
-    return UplinkRecord{std::nullopt, QDateTime::currentDateTime(), {{"D001", "v", QString::number(v), false}}};
+    return UplinkRecord{std::nullopt, QDateTime::currentDateTime(), {{"D001", "v", QString::number(v), false, {}}}, {}};
 }
 
 UplinkConfig clientConfig(const QString& url, const QString& spool) {
