@@ -12,6 +12,7 @@
 #include "uplink/mosquitto_broker.h"
 #include "uplink/uplink_client.h"
 #include "uplink/uplink_payload.h"
+#include "uplink/uplink_spool.h"
 
 using namespace vel;
 
@@ -19,9 +20,9 @@ namespace {
 
 // A record of twelve values, as a script with a dozen data items makes.
 UplinkRecord sampleRecord(int i) {
-    UplinkRecord r{QString::number(i), QDateTime::currentDateTime(), {}};
+    UplinkRecord r{QString::number(i), QDateTime::currentDateTime(), {}, {}};
     for (int v = 0; v < 12; ++v)
-        r.values.push_back({uplinkItemName(v), QStringLiteral("値%1").arg(v), QString::number(20.0 + v + i % 7 * 0.25), v == 3});
+        r.values.push_back({uplinkItemName(v), QStringLiteral("値%1").arg(v), QString::number(20.0 + v + i % 7 * 0.25), v == 3, {}});
     return r;
 }
 
@@ -77,6 +78,23 @@ int main(int argc, char** argv) {
         report(all ? "uplink, spool replay (start -> acknowledged)" : "uplink, spool replay (NOT all)", n, t.elapsed());
     }
     const QByteArray payload = recordPayload(sampleRecord(1), "bench", 1);
+    // The spool alone: what syncing it to the disk costs, by how many
+    // records one sync covers (the client syncs once per batch it takes
+    // from the run: one record when records come one at a time).
+    for (const int batch : {1, 10, 100, 0}) {
+        UplinkSpool spool(tmp.path() + "/sync" + QString::number(batch), int64_t{1} << 30);
+        spool.open();
+        const int m = batch == 1 ? std::min(n, 5000) : n;
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < m; ++i) {
+            spool.append(payload);
+            if (batch && (i + 1) % batch == 0) spool.commit();
+        }
+        const QByteArray what = batch ? "spool append, one sync per " + QByteArray::number(batch) + " records"
+                                      : QByteArray("spool append, no sync");
+        report(what.constData(), m, t.elapsed());
+    }
     const QStringList common{"-h", "127.0.0.1", "-p", QString::number(broker.port), "-q", "1", "-t", "bench/plain/record"};
     {  // The plain way: one mosquitto_pub per record.
         const int m = std::min(n, 300);

@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config git
   qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev
   libcurl4-openssl-dev
-  libmosquitto-dev mosquitto openssl
+  libmosquitto-dev mosquitto openssl mosquitto-clients  # mosquitto_pub: the uplink bench compares with it
   libgtest-dev
   python3-aiosmtpd
   libreoffice-dev

@@ -2,9 +2,14 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 
+#include <arpa/inet.h>
 #include <mosquitto.h>
-#include <unistd.h>
+
+#include <set>
 
 #include "uplink/uplink_spool.h"
 
@@ -18,6 +23,60 @@ constexpr int kWindow = 100;  // records published and not yet acknowledged
 constexpr milliseconds kFirstRetry{500};
 constexpr milliseconds kLastRetry{5000};
 constexpr milliseconds kOfflineFlush{500};
+// A host name that has not resolved by then counts as a broker not found.
+constexpr milliseconds kResolveLimit{10000};
+constexpr auto kDropReportEvery = std::chrono::hours(1);
+
+// libmosquitto's global set-up is not thread safe: once per process, by
+// whichever uplink starts first.
+void initLibraryOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { mosquitto_lib_init(); });
+}
+
+bool isNumericAddress(const QString& host) {
+    unsigned char buffer[sizeof(in6_addr)];
+    const QByteArray h = host.toLatin1();
+    return ::inet_pton(AF_INET, h.constData(), buffer) == 1 || ::inet_pton(AF_INET6, h.constData(), buffer) == 1;
+}
+
+// A host-name lookup on a thread of its own, so that a resolver that never
+// answers holds up neither the uplink nor the end of a run. The session
+// leaves it behind when it takes too long; it ends on its own.
+struct Resolution {
+    std::mutex mutex;
+    std::optional<QString> address;  // set when done; empty: no address
+
+    std::optional<QString> result() {
+        std::lock_guard lock(mutex);
+        return address;
+    }
+    static std::shared_ptr<Resolution> start(const QString& host, std::function<QString(const QString&)> resolve) {
+        auto r = std::make_shared<Resolution>();
+        std::thread([r, host, resolve = resolve ? std::move(resolve) : resolveHost] {
+            const QString found = resolve(host);
+            std::lock_guard lock(r->mutex);
+            r->address = found;
+        }).detach();
+        return r;
+    }
+};
+
+std::set<QString> readLines(const QString& path) {
+    std::set<QString> lines;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (!line.trimmed().isEmpty()) lines.insert(QString::fromUtf8(line.trimmed()));
+    return lines;
+}
+
+void writeLines(const QString& path, const std::set<QString>& lines) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return;
+    for (const QString& line : lines) file.write(line.toUtf8() + '\n');
+    file.commit();
+}
 
 QString refusalText(int rc) {
     switch (rc) {
@@ -40,15 +99,33 @@ struct UplinkClient::Session {
     bool unreachableReported = false;
     bool refusedReported = false;
     bool spoolFailedReported = false;
-    bool droppedReported = false;
+    bool spoolFullReported = false;
+    uint64_t unstored = 0;                // records lost to a full disk, not reported yet
+    uint64_t dropsUnreported = 0;
+    std::optional<Clock::time_point> lastDropReport;
+    bool resolving = false;
+    std::shared_ptr<Resolution> resolution;
+    Clock::time_point resolveDeadline{};
     Clock::time_point nextAttempt{};
     milliseconds retry = kFirstRetry;
     uint64_t sentUpTo = 0;                // the last record published on this connection
     std::map<int, uint64_t> inflight;     // message id -> record number
     std::map<QString, UplinkAlarm> alarms;  // the latest state of every item
     std::map<QString, bool> alarmDirty;
+    // Home Assistant discovery: the items announced (kept beside the spool,
+    // so that a later run can remove those its script no longer has).
+    const QString announcedPath;
+    std::set<QString> announced;
+    std::vector<UplinkItem> items;
+    std::map<QString, bool> itemDirty;
+    std::set<QString> toRemove;
+    bool itemsListed = false;
 
-    Session(UplinkClient& c) : client(c), spool(c.config_.spoolFolder, c.config_.spoolBytes) {}
+    Session(UplinkClient& c)
+        : client(c),
+          spool(c.config_.spoolFolder, c.config_.spoolBytes),
+          announcedPath(QDir::cleanPath(c.config_.spoolFolder) + QStringLiteral(".discovery")),
+          announced(readLines(announcedPath)) {}
 
     QByteArray topic(const QString& leaf) const {
         return uplinkTopic(client.config_.prefix, client.config_.station, leaf).toUtf8();
@@ -66,7 +143,8 @@ struct UplinkClient::Session {
 
     bool setUp() {
         const UplinkConfig& c = client.config_;
-        const QByteArray id = QStringLiteral("velloran-%1-%2").arg(c.station).arg(::getpid()).toUtf8();
+        const QByteArray id =
+            (c.clientId.isEmpty() ? uplinkClientId(c.station, QFileInfo(c.spoolFolder).absolutePath()) : c.clientId).toUtf8();
         mosq = mosquitto_new(id.constData(), true, this);
         if (!mosq) return false;
         mosquitto_int_option(mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
@@ -113,6 +191,7 @@ struct UplinkClient::Session {
         sentUpTo = spool.acknowledged();
         publishRaw(topic("status"), "online", true);
         for (auto& [item, dirty] : alarmDirty) dirty = true;
+        for (auto& [item, dirty] : itemDirty) dirty = true;
         client.report({UplinkReport::Kind::Connected, client.config_.url, 0});
     }
 
@@ -151,18 +230,42 @@ struct UplinkClient::Session {
         retry = std::min(retry * 2, kLastRetry);
     }
 
+    void notFound() {
+        reportUnreachable();
+        scheduleRetry();
+    }
+
+    // A host name is looked up first, apart (see Resolution); the client
+    // then connects to the address found. Over TLS it is given the name
+    // again, which the broker's certificate is checked against.
     void tryConnect() {
-        const QByteArray host = client.config_.host.toUtf8();
-        const int rc = attempted ? mosquitto_reconnect_async(mosq)
-                                 : mosquitto_connect_async(mosq, host.constData(), client.config_.port, 30);
         attempted = true;
+        const QString& host = client.config_.host;
+        if (isNumericAddress(host)) return connectTo(host);
+        // A lookup left behind earlier still hangs: no second one beside it.
+        if (resolution && !resolution->result()) return notFound();
+        resolution = Resolution::start(host, client.config_.resolve);
+        resolving = true;
+        resolveDeadline = Clock::now() + kResolveLimit;
+    }
+
+    void followResolution() {
+        if (!resolving) return;
+        const std::optional<QString> address = resolution->result();
+        if (!address && Clock::now() < resolveDeadline) return;
+        resolving = false;
+        if (!address || address->isEmpty()) return notFound();
+        connectTo(client.config_.tls ? client.config_.host : *address);
+    }
+
+    void connectTo(const QString& address) {
+        const int rc = mosquitto_connect_async(mosq, address.toUtf8().constData(), client.config_.port, 30);
         if (rc == MOSQ_ERR_SUCCESS) {
             connecting = true;
             return;
         }
         if (rc == MOSQ_ERR_TLS) refuse(QStringLiteral("TLS の接続に失敗しました"));
-        reportUnreachable();
-        scheduleRetry();
+        notFound();
     }
 
     // A broker not found before the first connection (an attempt that
@@ -173,10 +276,75 @@ struct UplinkClient::Session {
         client.report({UplinkReport::Kind::Unreachable, client.config_.url, 0});
     }
 
+    // A record the spool cannot take is lost; its number is used all the
+    // same, so that the receiver sees the gap.
     void store(const UplinkRecord& record) {
-        if (spool.append(recordPayload(record, client.config_.station, spool.nextSeq()))) return;
+        if (spool.append(recordPayload(record, client.config_.station, spool.nextSeq()))) {
+            reportUnstored();
+            return;
+        }
+        spool.skip(1);
+        if (spool.diskFull()) {
+            ++unstored;
+            if (!spoolFullReported) client.report({UplinkReport::Kind::SpoolFull, client.config_.spoolFolder, 0});
+            spoolFullReported = true;
+            return;
+        }
         if (!spoolFailedReported) client.report({UplinkReport::Kind::SpoolFailed, client.config_.spoolFolder, 0});
         spoolFailedReported = true;
+    }
+
+    // The end of a full disk (or of the run while it lasts): how many records it cost.
+    void reportUnstored() {
+        if (unstored) client.report({UplinkReport::Kind::Unstored, client.config_.spoolFolder, unstored});
+        unstored = 0;
+        spoolFullReported = false;
+    }
+
+    // Records lost to the limit or the queue: the first loss at once, then
+    // at most once an hour and at the end, each line with the records lost
+    // since the one before.
+    void reportDrops(uint64_t more, bool end) {
+        dropsUnreported += more;
+        if (!dropsUnreported) return;
+        const auto now = Clock::now();
+        if (lastDropReport && now - *lastDropReport < kDropReportEvery && !end) return;
+        client.report({UplinkReport::Kind::Dropped, {}, dropsUnreported});
+        dropsUnreported = 0;
+        lastDropReport = now;
+    }
+
+    void listItems(std::vector<UplinkItem> list) {
+        if (!client.config_.homeAssistant) return;
+        std::set<QString> names;
+        for (const UplinkItem& item : list) names.insert(item.item);
+        if (!itemsListed)
+            for (const QString& old : announced)
+                if (!names.count(old)) toRemove.insert(old);
+        itemsListed = true;
+        for (const UplinkItem& item : list) {
+            const auto was = std::find_if(items.begin(), items.end(), [&](const UplinkItem& i) { return i.item == item.item; });
+            if (was == items.end() || !(*was == item)) itemDirty[item.item] = true;
+        }
+        items = std::move(list);
+    }
+
+    void announce() {
+        if (toRemove.empty() && std::none_of(itemDirty.begin(), itemDirty.end(), [](const auto& d) { return d.second; }))
+            return;
+        const QString& station = client.config_.station;
+        for (const QString& item : toRemove) {
+            publishRaw(discoveryTopic(station, item).toUtf8(), {}, true);
+            announced.erase(item);
+        }
+        toRemove.clear();
+        for (const UplinkItem& item : items) {
+            if (!itemDirty[item.item]) continue;
+            publishRaw(discoveryTopic(station, item.item).toUtf8(), discoveryPayload(item, client.config_.prefix, station), true);
+            itemDirty[item.item] = false;
+            announced.insert(item.item);
+        }
+        writeLines(announcedPath, announced);
     }
 
     void pump() {
@@ -189,6 +357,7 @@ struct UplinkClient::Session {
             sentUpTo = next->first;
         }
         if (!connected) return;
+        announce();
         for (auto& [item, dirty] : alarmDirty) {
             if (!dirty) continue;
             publishRaw(topic("alarm/" + item), alarmPayload(alarms[item]), true);
@@ -199,7 +368,8 @@ struct UplinkClient::Session {
     bool idle() const {
         bool alarmsSent = true;
         for (const auto& [item, dirty] : alarmDirty) alarmsSent = alarmsSent && !dirty;
-        return spool.pending() == 0 && alarmsSent;
+        for (const auto& [item, dirty] : itemDirty) alarmsSent = alarmsSent && !dirty;
+        return spool.pending() == 0 && alarmsSent && toRemove.empty();
     }
 
     void sayOffline() {
@@ -233,6 +403,15 @@ void UplinkClient::post(UplinkRecord record) {
             return;
         }
         records_.push_back(std::move(record));
+        flushed_ = false;
+    }
+    wake_.notify_one();
+}
+
+void UplinkClient::post(std::vector<UplinkItem> items) {
+    {
+        std::lock_guard lock(mutex_);
+        items_ = std::move(items);
         flushed_ = false;
     }
     wake_.notify_one();
@@ -291,7 +470,7 @@ void UplinkClient::deliver() {
 }
 
 void UplinkClient::work() {
-    mosquitto_lib_init();
+    initLibraryOnce();
     Session s(*this);
     if (!s.spool.open()) {
         s.spoolFailedReported = true;
@@ -305,42 +484,51 @@ void UplinkClient::work() {
     for (;;) {
         std::deque<UplinkRecord> records;
         std::deque<UplinkAlarm> alarms;
+        std::optional<std::vector<UplinkItem>> items;
         uint64_t overflow = 0;
         bool stop = false;
         bool finishing = false;
         {
             std::unique_lock lock(mutex_);
             // Without a connection there is nothing to drive but the next attempt.
-            if (!s.connected && !s.connecting && records_.empty() && alarms_.empty() && !stopping_ && !finishing_)
+            if (!s.connected && !s.connecting && records_.empty() && alarms_.empty() && !items_ && !stopping_ &&
+                !finishing_)
                 wake_.wait_for(lock, milliseconds(50));
             records.swap(records_);
             alarms.swap(alarms_);
+            items.swap(items_);
             overflow = std::exchange(overflow_, 0);
             stop = stopping_;
             finishing = finishing_;
         }
         for (const UplinkRecord& r : records) s.store(r);
+        s.spool.skip(overflow);
+        // Every number handed out is on the disk before anything is sent.
+        s.spool.commit();
         for (const UplinkAlarm& a : alarms) {
             s.alarms[a.item] = a;
             s.alarmDirty[a.item] = true;
         }
-        // One line for a run that outgrows the spool, not one per segment dropped.
-        if (const uint64_t dropped = s.spool.takeDropped() + overflow; dropped && !s.droppedReported) {
-            s.droppedReported = true;
-            report({UplinkReport::Kind::Dropped, {}, dropped});
+        if (items) s.listItems(std::move(*items));
+        s.reportDrops(s.spool.takeDropped() + overflow, stop);
+        if (stop) {
+            s.reportUnstored();
+            break;
         }
-        if (stop) break;
         if (ready) {
-            if (!s.connected && !s.connecting && Clock::now() >= s.nextAttempt) s.tryConnect();
+            s.followResolution();
+            if (!s.connected && !s.connecting && !s.resolving && Clock::now() >= s.nextAttempt) s.tryConnect();
             s.pump();
             if (s.connected || s.connecting) {
                 const int rc = mosquitto_loop(s.mosq, 10, 1);
                 if (rc != MOSQ_ERR_SUCCESS) s.lose(rc);
             }
+            // The acknowledgements of this turn, in one sync.
+            s.spool.commit();
         }
         // At the end of a run: done when everything is acknowledged, and not
         // worth waiting for while no broker is there (the spool keeps it).
-        const bool away = ready && !s.connected && !s.connecting && s.attempted;
+        const bool away = ready && !s.connected && !s.connecting && !s.resolving && s.attempted;
         if (finishing && (s.idle() || away || !ready)) {
             {
                 std::lock_guard lock(mutex_);

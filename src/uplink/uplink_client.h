@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "uplink/uplink_config.h"
@@ -31,8 +32,11 @@ struct UplinkReport {
         Unreachable,  // the first attempts found no broker (once until connected)
         Lost,         // a connection the broker had accepted ended
         Refused,      // detail: why (password, TLS); once per client
-        Dropped,      // count: records lost (the spool at its limit, the queue full); once per client
+        Dropped,      // count: records lost (the spool at its limit, the queue full) since the last such
+                      // report: at the first loss, then at most once an hour, and at the end
         SpoolFailed,  // the spool folder cannot be written (once)
+        SpoolFull,    // detail: the folder; its disk is full, records are not stored (once until it has room)
+        Unstored,     // count: records lost while the disk was full, when it has room again or at the end
     };
     Kind kind;
     QString detail;
@@ -52,6 +56,10 @@ public:
     // Never block. A record that finds the queue full is dropped (reported).
     void post(UplinkRecord record);
     void post(UplinkAlarm alarm);
+    // The items of the run so far (Home Assistant discovery; ignored without it).
+    // The first list of a client also removes the items an earlier run had
+    // announced and this one does not have.
+    void post(std::vector<UplinkItem> items);
 
     // Waits up to `limit` for the broker to acknowledge every record posted
     // so far (not at all while the broker is away or refused the
@@ -78,6 +86,7 @@ private:
     std::condition_variable idle_;  // finish(): everything was acknowledged
     std::deque<UplinkRecord> records_;
     std::deque<UplinkAlarm> alarms_;
+    std::optional<std::vector<UplinkItem>> items_;
     std::deque<UplinkReport> reports_;
     uint64_t overflow_ = 0;
     uint64_t acknowledged_ = 0;

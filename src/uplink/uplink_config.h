@@ -1,8 +1,10 @@
 #pragma once
 // The uplink's settings as the client uses them: velloran.ini's [uplink]
 // keys with the URL taken apart and the defaults filled in.
+#include <QMap>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "base/program_folder.h"
@@ -22,7 +24,24 @@ struct UplinkConfig {
     QString prefix;
     QString spoolFolder;
     int64_t spoolBytes = 0;
+    // MQTT client id: the station and a short hash of the spool's folder, the
+    // same at every start and different for every program folder.
+    QString clientId;
+    // [units]: "D001" -> "V".
+    QMap<QString, QString> units;
+    // Home Assistant discovery topics for every item.
+    bool homeAssistant = false;
+    // Looks up the broker's host: its numeric address, empty when it has
+    // none. Runs on a thread of its own, given up after a time limit, so that
+    // a resolver that does not answer holds nothing up; replaced in tests.
+    std::function<QString(const QString& host)> resolve;
 };
+
+// The numeric address of `host` by the system's resolver (blocking).
+QString resolveHost(const QString& host);
+
+// "velloran-<station>-<8 hex digits of the folder's path>".
+QString uplinkClientId(const QString& station, const QString& folder);
 
 // mqtt://host[:port] (1883) or mqtts://host[:port] (8883); nullopt for anything else.
 std::optional<UplinkConfig> parseUplinkUrl(const QString& url);

@@ -20,4 +20,12 @@ QString spoolFailed(const QDateTime& now, const QString& folder) {
     return loglines::stamp(now) + QStringLiteral(", アップリンク: 送信待ちのデータを保存できません (%1)").arg(folder);
 }
 
+QString spoolFull(const QString& folder) {
+    return QStringLiteral("アップリンク: ディスクに空きがないため、送信待ちのデータを保存できません。空きができるまでのデータは捨てます (%1)")
+        .arg(folder);
+}
+QString unstored(uint64_t count) {
+    return QStringLiteral("アップリンク: ディスクに空きがなかったため、データ%1件を保存できずに捨てました").arg(count);
+}
+
 }  // namespace vel::uplinklines

@@ -15,5 +15,9 @@ QString unreachable(const QString& url);
 QString refused(const QDateTime& now, const QString& why);
 QString dropped(const QDateTime& now, uint64_t count);
 QString spoolFailed(const QDateTime& now, const QString& folder);
+// Both logs (the alarm log with its time stamp before it): the spool's disk
+// is full, and what that cost once it has room again or the run ends.
+QString spoolFull(const QString& folder);
+QString unstored(uint64_t count);
 
 }  // namespace vel::uplinklines

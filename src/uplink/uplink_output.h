@@ -5,6 +5,7 @@
 // pane) and, for a refusal or lost records, in the alarm log.
 #include <QDateTime>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "log/log_sink.h"
@@ -28,10 +29,17 @@ public:
 
 private:
     void reported(const UplinkReport& r);
+    void learnItems(const ScriptTables& tables, int valueCount);
 
+    const UplinkConfig config_;
     const SettingsRecord& settings_;
     LogSink& log_;
     std::function<QDateTime()> now_;
+    // The items of this run: those the script defines and those that had a
+    // value; an item among them without a value in a record is "missing".
+    std::map<int, UplinkItem> items_;
+    bool scriptRead_ = false;
+    bool itemsPosted_ = false;
     UplinkClient client_;
 };
 

@@ -141,6 +141,43 @@ TEST(UplinkBroker, EveryRecordArrivesNumberedWithoutGaps) {
     EXPECT_EQ(seqs(sub.on("/record")).back(), 26u);
 }
 
+TEST(UplinkBroker, EveryItemOfTheRunHasAUnitAndAQuality) {
+    NEED_MOSQUITTO();
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.start());
+    Subscriber sub(broker.port, "plant/st1/record");
+    ASSERT_TRUE(spinUntil([&] { return sub.subscribed(); }));
+    test::TempProgramFolder tmp;
+    ExtensionSettings ext = uplinkTo(broker.url());
+    ext.units = {{"D001", "V"}, {"D003", "A"}};
+    UplinkRig rig(tmp, ext);
+    // The script names a third item that the instrument's replies do not have.
+    rig.engine.settings().scriptPath = tmp.write(
+        "script.txt", cp932::encode(QStringList{"NAM:D3=third", "SSS", "RCV", "SET", "EEE"}.join("\r\n") + "\r\n"));
+    ASSERT_TRUE(rig.start());
+    rig.record(60);
+    ASSERT_TRUE(spinUntil([&] { return sub.on("/record").size() >= 1; }));
+    rig.engine.forceEnd();
+    const QJsonObject m = QJsonDocument::fromJson(sub.on("/record")[0].payload).object();
+    EXPECT_EQ(m["ts"].toInteger(), QDateTime::fromString(m["time"].toString(), Qt::ISODateWithMs).toMSecsSinceEpoch());
+    const struct {
+        const char* array;
+        int index;
+        const char* item;
+        const char* unit;
+        const char* quality;
+    } cases[] = {{"values", 0, "D001", "V", "good"}, {"values", 1, "D002", "", "good"}, {"missing", 0, "D003", "A", "none"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.item);
+        const QJsonObject v = m[c.array][c.index].toObject();
+        EXPECT_EQ(v["item"].toString(), c.item);
+        EXPECT_EQ(v["unit"].toString(), c.unit);
+        EXPECT_EQ(v["quality"].toString(), c.quality);
+    }
+    EXPECT_EQ(m["values"].toArray().size(), 2);
+    EXPECT_EQ(m["missing"][0]["name"].toString(), "third");
+}
+
 TEST(UplinkBroker, ABrokerRestartMidRunLosesNoRecord) {
     NEED_MOSQUITTO();
     MosquittoBroker broker;
@@ -167,7 +204,7 @@ TEST(UplinkBroker, ABrokerRestartMidRunLosesNoRecord) {
 }
 
 UplinkRecord recordWith(double v) {
-    return UplinkRecord{std::nullopt, QDateTime::currentDateTime(), {{"D001", "v", QString::number(v), false}}};
+    return UplinkRecord{std::nullopt, QDateTime::currentDateTime(), {{"D001", "v", QString::number(v), false, {}}}, {}};
 }
 
 UplinkConfig clientConfig(const QString& url, const QString& spool) {

@@ -44,8 +44,15 @@ TEST(UplinkPayload, ValuesCarryTextNumberAndAlarm) {
         item.alarm = c.alarm;
     }
     const ClosedRecord record{n, &tables, QDateTime(QDate(2024, 5, 1), QTime(12, 0, 0, 250))};
-    const QJsonObject message = parse(recordPayload(uplinkRecord(record, false), "st1", 42));
+    UplinkRecord r = uplinkRecord(record, false, {{"D001", "V"}, {"D009", "A"}});
+    r.missing.push_back({"D009", "後", {}, false, "A"});
+    const QJsonObject message = parse(recordPayload(r, "st1", 42));
     EXPECT_EQ(message["station"].toString(), "st1");
+    EXPECT_EQ(message["ts"].toInteger(), record.at.toMSecsSinceEpoch());
+    EXPECT_EQ(message["missing"].toArray().size(), 1);
+    EXPECT_EQ(message["missing"][0]["quality"].toString(), "none");
+    EXPECT_EQ(message["missing"][0]["unit"].toString(), "A");
+    EXPECT_TRUE(message["missing"][0]["value"].isNull());
     EXPECT_EQ(message["seq"].toInteger(), 42);
     EXPECT_TRUE(message["no"].isNull());
     const QJsonArray values = message["values"].toArray();
@@ -59,6 +66,9 @@ TEST(UplinkPayload, ValuesCarryTextNumberAndAlarm) {
         EXPECT_EQ(v["text"].toString(), QString::fromUtf8(c.text));
         EXPECT_EQ(v["value"], c.value);
         EXPECT_EQ(v["alarm"].toBool(), c.alarm);
+        EXPECT_EQ(v["quality"].toString(), c.alarm ? "alarm" : "good");
+        EXPECT_EQ(v["unit"].toString(), i == 0 ? "V" : "");
+        EXPECT_EQ(v.contains("unit"), i == 0);
     }
 }
 

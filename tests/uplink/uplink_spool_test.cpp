@@ -34,6 +34,11 @@ std::vector<uint64_t> range(uint64_t from, uint64_t to) {
 struct SpoolTest : ::testing::Test {
     QTemporaryDir dir;
     QString folder() const { return dir.path() + "/uplink-spool"; }
+    // The folder and the numbering beside it: a new spool.
+    void wipe() {
+        QDir(folder()).removeRecursively();
+        QFile::remove(folder() + ".state");
+    }
     void fill(UplinkSpool& spool, int n, int size = 20) {
         for (int i = 0; i < n; ++i) ASSERT_TRUE(spool.append(payload(spool.nextSeq(), size)));
     }
@@ -77,7 +82,7 @@ TEST_F(SpoolTest, TheBoundDropsTheOldestAndCountsThem) {
         uint64_t ackedFirst;
     } cases[] = {{400, 0}, {400, 100}, {2000, 0}};
     for (const auto& c : cases) {
-        QDir(folder()).removeRecursively();
+        wipe();
         UplinkSpool spool(folder(), 8192);
         ASSERT_TRUE(spool.open());
         fill(spool, static_cast<int>(c.ackedFirst));
@@ -107,7 +112,7 @@ TEST_F(SpoolTest, ATornTailIsCutOffAndAppendsFollowTheLastWholeRecord) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        QDir(folder()).removeRecursively();
+        wipe();
         {
             UplinkSpool spool(folder(), 1 << 20);
             ASSERT_TRUE(spool.open());
@@ -131,8 +136,25 @@ TEST_F(SpoolTest, ATornTailIsCutOffAndAppendsFollowTheLastWholeRecord) {
         fill(spool, 3);
         UplinkSpool reopened(folder(), 1 << 20);
         ASSERT_TRUE(reopened.open());
-        EXPECT_EQ(replay(reopened), range(1, whole + 3));
+        // A number once given is not given again: a record cut off leaves a gap.
+        std::vector<uint64_t> expected = range(1, whole);
+        for (uint64_t s : range(11, 13)) expected.push_back(s);
+        EXPECT_EQ(replay(reopened), expected);
     }
+}
+
+TEST_F(SpoolTest, ADeletedFolderDoesNotStartTheNumbersAgain) {
+    {
+        UplinkSpool spool(folder(), 1 << 20);
+        ASSERT_TRUE(spool.open());
+        fill(spool, 7);
+        spool.skip(2);  // two records lost before the spool
+        ASSERT_TRUE(spool.commit());
+    }
+    QDir(folder()).removeRecursively();
+    UplinkSpool spool(folder(), 1 << 20);
+    ASSERT_TRUE(spool.open());
+    EXPECT_EQ(spool.nextSeq(), 10u);
 }
 
 TEST_F(SpoolTest, AnUnwritableFolderIsReportedNotFatal) {
