@@ -6,10 +6,7 @@
 #include <QUrl>
 
 namespace vel {
-namespace {
 
-// The broker's address: mqtt or mqtts, a host, at most a port. A user name or
-// a path in it would be left unused by the uplink, so they are refused too.
 bool isBrokerUrl(const QString& value) {
     const QString text = value.trimmed();
     if (text.isEmpty()) return true;  // no uplink
@@ -19,6 +16,8 @@ bool isBrokerUrl(const QString& value) {
            url.userInfo().isEmpty() && (url.path().isEmpty() || url.path() == "/") && !url.hasQuery() &&
            !url.hasFragment() && url.port(1) >= 1;
 }
+
+namespace {
 
 // A part of the uplink's topics. + and # are the broker's wildcards and a
 // control character no topic may hold; the station is a single level, the

@@ -42,6 +42,11 @@ using ExtensionField = NamedField<ExtensionSettings>;
 // Every key of velloran.ini, in the order the file and velloran-cli show them.
 const std::vector<ExtensionField>& extensionFields();
 
+// The broker's address as the uplink takes it: empty (no uplink), or mqtt or
+// mqtts with a host and at most a port. A user name or a path in it would be
+// left unused, so they are refused too.
+bool isBrokerUrl(const QString& value);
+
 // The unit set for the item at value index `index` (0 is D001); empty when none.
 QString itemUnit(const ExtensionSettings& settings, int index);
 // "D001" .. "D256": the items a unit may be set for.

@@ -11,9 +11,9 @@
 namespace vel {
 
 std::optional<UplinkConfig> parseUplinkUrl(const QString& url) {
+    if (url.trimmed().isEmpty() || !isBrokerUrl(url)) return std::nullopt;
     const QUrl parsed(url.trimmed(), QUrl::StrictMode);
     const QString scheme = parsed.scheme().toLower();
-    if (!parsed.isValid() || parsed.host().isEmpty() || (scheme != "mqtt" && scheme != "mqtts")) return std::nullopt;
     UplinkConfig config;
     config.url = url.trimmed();
     config.host = parsed.host();
