@@ -119,6 +119,9 @@ MailContext Engine::mailContext() {
 }
 
 void Engine::continueAfterPause() {
+    // The operator's pause is no silence of the instrument: the held cycle's
+    // time counts from here.
+    if (run_.paused && silence_.cycleOpen) silence_.cycleStartMs = timer_.timerNowMs();
     run_.paused = false;
     monitor_.nextVisible = false;
     monitor_.labelMess.clear();
