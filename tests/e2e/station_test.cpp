@@ -93,12 +93,14 @@ QDateTime stampOf(const QString& alarmLine) {
 // and comes back a few seconds later on a new pseudo-terminal: the run opens
 // nothing in between, reports the return only once the new instrument is
 // there, and never stores the TEMP reply under a MEAS item; the cycle the
-// loss interrupted keeps only what it had.
+// loss interrupted keeps only what it had. The tries come at the loss's
+// phase of the cycle, which lies mostly between the first reply's time-out
+// and the second question.
 TEST(Station, AnInstrumentThatLeavesWithItsLinkIsOpenedOnlyWhenItIsBack) {
     FaultRun f;
     f.write("velloran.ini", "[reconnect]\nintervalSeconds=1\n");
     const char script[] = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.3\r\nSTM:0.5\r\nITM:1\r\n"
-                          "SSS\r\nSND:MEAS?%0D\r\nRCV\r\nWTM:0.6\r\nSND:TEMP?%0D\r\nRCV\r\nEEE\r\n";
+                          "SSS\r\nSND:MEAS?%0D\r\nRCV\r\nWTM:0.65\r\nSND:TEMP?%0D\r\nRCV\r\nEEE\r\n";
     ASSERT_TRUE(f.prepare(script, 0.2));
     const QStringList temp{"--reply", "TEMP?=-40.5\\r"};
     ASSERT_TRUE(f.startSim(temp));
