@@ -1,6 +1,8 @@
 // The script executor: one command per tick, with every wait a count-down or
 // a clock comparison looked at again next tick. Window events and the user's
 // stop run between ticks, never inside a command.
+#include <limits>
+
 #include "engine/engine.h"
 #include "mail/mail_check.h"
 #include "measure/data_set_disp.h"
@@ -13,6 +15,13 @@ namespace {
 
 constexpr int kChannel = 0;
 const Fixed4 kOneMs = Fixed4::fromInt(1);
+
+// The acquisition number runs up to the largest number setup.dat holds and
+// then starts again at 1, the smallest the number field takes: the column
+// never turns negative.
+int32_t nextAcquisitionNumber(int32_t number) {
+    return number == std::numeric_limits<int32_t>::max() ? 1 : number + 1;
+}
 
 }  // namespace
 
@@ -132,7 +141,11 @@ void Engine::executeCommand(const ScriptCommand& command, int index) {
         closeCycle(index);
         break;
     case OpRCV:
-        if (firstLook) {
+        if (cycleInterrupted_) {
+            // Which reply of the cycle would come next is unknown after a loss:
+            // a value is never stored under another item.
+            advance();
+        } else if (firstLook) {
             showStep(index, QStringLiteral(":RCV"));
             if (takeReplyNow(kChannel)) {
                 cyclePaced_ = true;  // the reply came from the line
@@ -146,7 +159,7 @@ void Engine::executeCommand(const ScriptCommand& command, int index) {
         break;
     case OpSND:
         if (firstLook) {
-            if (command.text.isEmpty()) {
+            if (command.text.isEmpty() || cycleInterrupted_) {
                 advance();
                 break;
             }
@@ -189,6 +202,7 @@ void Engine::startCycle() {
     ++run_.stepIndex;
     run_.loopStart = static_cast<int16_t>(run_.stepIndex);
     cyclePaced_ = false;
+    cycleBegins();
     for (int i = 0; i <= kTimeStampItem; ++i) tables_.dataItems[i].valueText.clear();
     const QDateTime now = timer_.localNow();
     log_.alarmLogLine(loglines::acquisitionStarted(now));
@@ -205,7 +219,7 @@ void Engine::closeCycle(int index) {
         run_.evaluatedCount = 0;
         run_.valueCount = 0;
         if (settings_.numberColumnOn) {
-            ++settings_.acquisitionNumber;
+            settings_.acquisitionNumber = nextAcquisitionNumber(settings_.acquisitionNumber);
             if (hooks_.showAcquisitionNumber) hooks_.showAcquisitionNumber(settings_.acquisitionNumber);
         }
         for (int i = 0; i <= kTimeStampItem; ++i) tables_.dataItems[i].valueText.clear();
@@ -221,6 +235,7 @@ void Engine::closeCycle(int index) {
         run_.nextCycleMs = run_.nextCycleMs + run_.cycleInterval;
         run_.stepIndex = run_.loopStart;
         cyclePaced_ = false;
+        cycleBegins();
         log_.rsLogLine(loglines::cycleMarker(timer_.localNow()));
     }
 }

@@ -228,7 +228,9 @@ private:
     void tryReconnect();
     void replyTaken();
     void silenceCheck();
-    TickPlan withReconnect(TickPlan plan) const;
+    void silenceTimeCheck();
+    void cycleBegins();
+    TickPlan withStationDeadlines(TickPlan plan) const;
 
     DirectMailSender mailSender_{platform_.mailer};  // every mail sent at once, on the run's thread
     // The outputs of the record stream, in the order they take each value:
@@ -251,6 +253,7 @@ private:
     bool inLoop_ = false;
     bool stopAfterStep_ = false;  // "終了" was confirmed while a step ran
     bool cyclePaced_ = false;     // the cycle so far waited for the line or for time
+    bool cycleInterrupted_ = false;  // the port was lost during this cycle: it talks no more
     Fixed4 previousTickMs_{};
 };
 

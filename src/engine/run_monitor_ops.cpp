@@ -17,6 +17,7 @@ void Engine::timerTick() {
     watchPort();
     tryReconnect();
     loopProg();
+    silenceTimeCheck();
 }
 
 const ScriptCommand* Engine::currentCommand() const {
@@ -49,12 +50,16 @@ bool Engine::replyWaitingForLoop() const {
 TickPlan Engine::nextTick() const {
     using When = TickPlan::When;
     if (!run_.running) return {When::Idle, {}};
-    if (run_.paused) return withReconnect({When::Idle, {}});
+    if (run_.paused) return withStationDeadlines({When::Idle, {}});
     if (stopAfterStep_ || replyWaitingForLoop()) return {When::Now, {}};
     TickPlan plan{When::Now, {}};
     const ScriptCommand* command = currentCommand();
     if (run_.stepPhase == 1 && run_.waitRemaining > 0) {
         plan = {When::At, previousTickMs_ + run_.waitRemaining};
+        // A receive wait gives up at its next look once the run is to end:
+        // one usual tick on, so that a reply already on its way still counts
+        // (it wakes the driver at once when it comes).
+        if (command && command->code == OpRCV && run_.endRequested) plan = {When::Paced, {}};
         // SND waits for its bytes to leave: over at once when they have;
         // the port's send event wakes the driver when they do, and the wait
         // is looked at again after the usual tick in case a port never says.
@@ -72,12 +77,13 @@ TickPlan Engine::nextTick() const {
             plan = {When::Paced, {}};
         }
     }
-    // The acquisition-time limit ends a run also while it waits.
-    if (settings_.acquisitionLimitMs > 0 && !run_.endRequested && plan.when != When::Now) {
+    // The acquisition-time limit ends a run also while it waits: its moment
+    // is a deadline of every wait (a paced cycle looks often enough anyway).
+    if (settings_.acquisitionLimitMs > 0 && !run_.endRequested && plan.when == When::At) {
         const Fixed4 limit = run_.runStartMs + settings_.acquisitionLimitMs + Fixed4::fromRaw(1);
-        if (plan.when != When::At || limit < plan.atMs) plan = {When::At, limit};
+        if (limit < plan.atMs) plan = {When::At, limit};
     }
-    return withReconnect(plan);
+    return withStationDeadlines(plan);
 }
 
 int Engine::nextTickIntervalMs(int tickMs) const {
@@ -115,6 +121,9 @@ MailContext Engine::mailContext() {
 }
 
 void Engine::continueAfterPause() {
+    // The operator's pause is no silence of the instrument: the held cycle's
+    // time counts from here.
+    if (run_.paused && silence_.cycleOpen) silence_.cycleStartMs = timer_.timerNowMs();
     run_.paused = false;
     monitor_.nextVisible = false;
     monitor_.labelMess.clear();

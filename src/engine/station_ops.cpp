@@ -20,6 +20,7 @@ constexpr qsizetype kMaxMailNotes = 50;
 void Engine::startStationWatch() {
     reconnect_ = ReconnectSchedule{Fixed4::fromInt(int64_t{extensions_.reconnectSeconds} * 1000)};
     silence_ = SilenceWatch{extensions_.silenceCycles};
+    cycleInterrupted_ = false;
 }
 
 void Engine::stationChange(const QString& text, bool raised) {
@@ -43,6 +44,7 @@ void Engine::watchPort() {
     if (!run_.running || reconnect_.lost || platform_.port.isOpen()) return;
     platform_.port.close();
     markPortLost(reconnect_, timer_.timerNowMs());
+    cycleInterrupted_ = true;
     stationChange(portLostText(), true);
 }
 
@@ -51,7 +53,9 @@ void Engine::watchPort() {
 void Engine::tryReconnect() {
     const Fixed4 now = timer_.timerNowMs();
     if (!run_.running || !reconnectDue(reconnect_, now)) return;
-    if (!platform_.port.open()) {
+    // Only the device the run was using: never another that answers to the
+    // Com number while the instrument is away.
+    if (!platform_.port.reopen()) {
         reconnectFailed(reconnect_, now);
         return;
     }
@@ -70,13 +74,32 @@ void Engine::silenceCheck() {
     if (cycleClosed(silence_)) stationChange(silenceText(silence_.limit), true);
 }
 
-// While the port is gone, the next try to open it is a deadline of its own.
-TickPlan Engine::withReconnect(TickPlan plan) const {
+// A cycle held without a reply (a receive wait without a time-out) raises
+// the alarm by its length; a pause is the operator's and counts nothing.
+void Engine::silenceTimeCheck() {
+    if (!run_.running || run_.paused) return;
+    if (silenceTimeUp(silence_, timer_.timerNowMs(), run_.cycleInterval))
+        stationChange(silenceText(silence_.limit), true);
+}
+
+// A cycle starts talking again only with its port: one begun while the port
+// is away stays quiet to its end.
+void Engine::cycleBegins() {
+    cycleInterrupted_ = reconnect_.lost;
+    cycleStarted(silence_, timer_.timerNowMs());
+}
+
+// While the port is gone, the next try to open it is a deadline of its own;
+// so is the moment a held cycle raises the no-reply alarm.
+TickPlan Engine::withStationDeadlines(TickPlan plan) const {
     using When = TickPlan::When;
-    const Fixed4 retry = nextReconnectMs(reconnect_);
-    if (retry.raw == 0 || plan.when == When::Now || plan.when == When::Paced) return plan;
-    if (plan.when == When::At && plan.atMs <= retry) return plan;
-    return {When::At, retry};
+    const Fixed4 silence = run_.paused ? Fixed4{} : silenceDeadlineMs(silence_, run_.cycleInterval);
+    for (const Fixed4 due : {nextReconnectMs(reconnect_), silence}) {
+        if (due.raw == 0 || plan.when == When::Now || plan.when == When::Paced) continue;
+        if (plan.when == When::At && plan.atMs <= due) continue;
+        plan = {When::At, due};
+    }
+    return plan;
 }
 
 }  // namespace vel

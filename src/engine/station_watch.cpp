@@ -1,5 +1,7 @@
 #include "engine/station_watch.h"
 
+#include <algorithm>
+
 namespace vel {
 
 void markPortLost(ReconnectSchedule& schedule, Fixed4 nowMs) {
@@ -29,12 +31,35 @@ bool replyArrived(SilenceWatch& watch) {
     return true;
 }
 
+void cycleStarted(SilenceWatch& watch, Fixed4 nowMs) {
+    watch.cycleOpen = true;
+    watch.cycleStartMs = nowMs;
+    watch.repliedThisCycle = false;
+}
+
 bool cycleClosed(SilenceWatch& watch) {
     const bool replied = watch.repliedThisCycle;
     watch.repliedThisCycle = false;
+    watch.cycleOpen = false;
     if (replied || watch.limit <= 0) return false;
     ++watch.silentCycles;
     if (watch.alarm || watch.silentCycles < watch.limit) return false;
+    watch.alarm = true;
+    return true;
+}
+
+Fixed4 silenceDeadlineMs(const SilenceWatch& watch, Fixed4 intervalMs) {
+    if (watch.limit <= 0 || watch.alarm || !watch.cycleOpen || watch.repliedThisCycle) return Fixed4{};
+    const Fixed4 perCycle = intervalMs > 0 ? intervalMs : kSilenceCycleWithoutIntervalMs;
+    // The closed silent cycles before this one count as they are; this one
+    // for every interval it has lasted.
+    const int64_t left = std::max<int64_t>(1, watch.limit - watch.silentCycles);
+    return watch.cycleStartMs + Fixed4::fromRaw(perCycle.raw * left);
+}
+
+bool silenceTimeUp(SilenceWatch& watch, Fixed4 nowMs, Fixed4 intervalMs) {
+    const Fixed4 due = silenceDeadlineMs(watch, intervalMs);
+    if (due.raw == 0 || nowMs < due) return false;
     watch.alarm = true;
     return true;
 }

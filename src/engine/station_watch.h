@@ -24,18 +24,32 @@ void reconnectFailed(ReconnectSchedule& schedule, Fixed4 nowMs);
 Fixed4 nextReconnectMs(const ReconnectSchedule& schedule);
 
 // So many closed cycles in a row without any reply raise the no-reply alarm
-// (limit 0: off); the next reply clears it.
+// (limit 0: off); the next reply clears it. A cycle held open without a reply
+// (a receive wait without a time-out) counts too: every cycle interval it
+// lasts is one cycle.
 struct SilenceWatch {
     int limit = 0;
     int silentCycles = 0;
     bool repliedThisCycle = false;
     bool alarm = false;
+    bool cycleOpen = false;  // between a cycle's start and its close
+    Fixed4 cycleStartMs{};
 };
+
+// Without a cycle interval a held cycle counts one cycle a second.
+inline constexpr Fixed4 kSilenceCycleWithoutIntervalMs = Fixed4::fromInt(1000);
 
 // A reply arrived: true when it ends the no-reply alarm.
 bool replyArrived(SilenceWatch& watch);
+// A cycle started.
+void cycleStarted(SilenceWatch& watch, Fixed4 nowMs);
 // A cycle closed: true when it raises the no-reply alarm.
 bool cycleClosed(SilenceWatch& watch);
+// When the open cycle, still without a reply, raises the alarm by its length
+// alone (cycle interval `intervalMs`, 0: none); raw 0 when nothing is due.
+Fixed4 silenceDeadlineMs(const SilenceWatch& watch, Fixed4 intervalMs);
+// True when that moment has come: the alarm is raised.
+bool silenceTimeUp(SilenceWatch& watch, Fixed4 nowMs, Fixed4 intervalMs);
 
 // The texts of the four changes, as the alarm log and the alarm mail show them.
 QString portLostText();

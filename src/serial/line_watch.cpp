@@ -1,6 +1,7 @@
 #include "serial/line_watch.h"
 
 #include <linux/serial.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 
 #include "serial/serial_port.h"
@@ -24,6 +25,13 @@ std::vector<int> modemLineEvents(const ModemLines& before, const ModemLines& aft
     if (after.cd != before.cd) events.push_back(CommEvCd);
     if (after.ring && !before.ring) events.push_back(CommEvRing);
     return events;
+}
+
+bool deviceHungUp(int fd) {
+    if (fd < 0) return true;
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) < 0) return false;  // interrupted: not a verdict on the device
+    return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 std::optional<LineErrorCounts> readLineErrorCounts(int fd) {

@@ -30,6 +30,10 @@ struct ModemLines {
 std::vector<int> lineErrorEvents(const LineErrorCounts& before, const LineErrorCounts& after);
 std::vector<int> modemLineEvents(const ModemLines& before, const ModemLines& after);
 
+// Whether an open device has hung up (unplugged, or the other side of a
+// pseudo-terminal closed): a failed read alone does not say so.
+bool deviceHungUp(int fd);
+
 // Reading the device. Nothing when the device does not support the request.
 std::optional<LineErrorCounts> readLineErrorCounts(int fd);
 std::optional<ModemLines> readModemLines(int fd);

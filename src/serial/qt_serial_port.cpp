@@ -54,7 +54,7 @@ QtSerialPort::QtSerialPort(ProgramFolder folder)
                          // A device that is unplugged (or a pseudo-terminal whose
                          // other side closed) fails every read from then on.
                          if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
-                             onDeviceLost();
+                             onReadFailed();
                      });
 }
 
@@ -87,7 +87,27 @@ QString QtSerialPort::deviceFor(int16_t number) const { return comDevice(folder_
 
 bool QtSerialPort::open() {
     if (isOpen()) return true;
-    QString device = comDevice(folder_, number_);
+    const QString named = comDevice(folder_, number_);
+    if (!openDevice(named)) return false;
+    runDevice_ = named;
+    return true;
+}
+
+bool QtSerialPort::reopen() {
+    if (isOpen()) return true;
+    // The Com link, while it is there, names the instrument (udev or a
+    // restarted simulator may point it at the new device by now). Gone with
+    // the instrument, the device the last open reached stands in for it:
+    // never the default device of the Com number, which would answer at once
+    // for an instrument that is not there.
+    const QFileInfo link(folder_.comLink(number_));
+    const QString named = link.isSymLink() || link.exists() ? comDevice(folder_, number_) : runDevice_;
+    if (!openDevice(named)) return false;
+    runDevice_ = named;
+    return true;
+}
+
+bool QtSerialPort::openDevice(QString device) {
     lastDevice_.clear();
     lastOpenError_.clear();
     if (device.isEmpty()) {
@@ -197,6 +217,22 @@ void QtSerialPort::onReadyRead() {
     if (bytes.isEmpty()) return;
     const QString text = decoder_.feed(bytes);
     if (!text.isEmpty()) deliver(CommEvReceive, text);
+}
+
+// Qt reports a read that found nothing (the input was discarded after the
+// line said it had data, or an old errno) as a lost device, and stops
+// reading. Only a device that has hung up is lost; a live one is read again.
+void QtSerialPort::onReadFailed() {
+    if (closing_ || !port_->isOpen()) return;
+    if (deviceHungUp(static_cast<int>(port_->handle()))) {
+        onDeviceLost();
+        return;
+    }
+    QTimer::singleShot(0, port_.get(), [this] {
+        if (!isOpen()) return;
+        port_->clearError();
+        onReadyRead();  // reading through Qt starts its read notifications again
+    });
 }
 
 void QtSerialPort::onDeviceLost() {

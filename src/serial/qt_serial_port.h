@@ -38,6 +38,7 @@ public:
     QStringList refusedSettings() const override { return refused_; }
 
     bool open() override;
+    bool reopen() override;
     void close() override;
     bool isOpen() const override;
     // RTS and DTR on, pending input discarded.
@@ -58,9 +59,11 @@ public:
     QString lastOpenError() const { return lastOpenError_; }
 
 private:
+    bool openDevice(QString device);
     void applyLineSettings();
     bool applyFlowControl();
     void onReadyRead();
+    void onReadFailed();
     void onDeviceLost();
     void pollLines();
     void deliver(int code, const QString& data = {});
@@ -76,6 +79,7 @@ private:
     EventHandler handler_;
     QStringList refused_;
     bool closing_ = false;  // the device vanished; the close is on its way
+    QString runDevice_;  // what the Com number named at the last successful open
     QString lastDevice_;
     QString lastOpenError_;
 };

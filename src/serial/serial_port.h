@@ -70,6 +70,10 @@ public:
 
     // Opens the device; false (no exception, no message) when it cannot be opened.
     virtual bool open() = 0;
+    // Opens again, after the device went away during a run, only the device
+    // the last open reached (or the one its Com link names now): never a
+    // default device that happens to answer for the Com number.
+    virtual bool reopen() { return open(); }
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     // Receive as soon as one character waits, RTS and DTR asserted.

@@ -84,5 +84,57 @@ TEST(Station, InstrumentUnpluggedAndBackIsPickedUpAgainAndMailed) {
     EXPECT_TRUE(body.contains(kBack)) << body.toStdString();
 }
 
+// Clock time of an alarm-log line "yyyy/MM/dd hh:mm:ss, text".
+QDateTime stampOf(const QString& alarmLine) {
+    return QDateTime::fromString(alarmLine.mid(QStringLiteral("alarm: ").size(), 19), "yyyy/MM/dd hh:mm:ss");
+}
+
+// Two questions a cycle. The simulator exits (and takes its Com link with it)
+// and comes back a few seconds later on a new pseudo-terminal: the run opens
+// nothing in between, reports the return only once the new instrument is
+// there, and never stores the TEMP reply under a MEAS item; the cycle the
+// loss interrupted keeps only what it had. The tries come at the loss's
+// phase of the cycle, which lies mostly between the first reply's time-out
+// and the second question.
+TEST(Station, AnInstrumentThatLeavesWithItsLinkIsOpenedOnlyWhenItIsBack) {
+    FaultRun f;
+    f.write("velloran.ini", "[reconnect]\nintervalSeconds=1\n");
+    const char script[] = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.3\r\nSTM:0.5\r\nITM:1\r\n"
+                          "SSS\r\nSND:MEAS?%0D\r\nRCV\r\nWTM:0.65\r\nSND:TEMP?%0D\r\nRCV\r\nEEE\r\n";
+    ASSERT_TRUE(f.prepare(script, 0.2));
+    const QStringList temp{"--reply", "TEMP?=-40.5\\r"};
+    ASSERT_TRUE(f.startSim(temp));
+    bool stopped = false, restarted = false;
+    const CliResult r = f.cli(60000, [&](qint64 ms) {
+        if (!stopped && ms > 2500) {
+            f.stopSim();  // a clean exit: the simulator removes its link
+            stopped = !QFileInfo(f.path("dev/com" + QString::number(kFaultCom))).isSymLink();
+        } else if (stopped && !restarted && ms > 6500) {
+            restarted = f.startSim(temp);
+        }
+    });
+    ASSERT_TRUE(r.finished) << "still running after " << r.elapsedMs << " ms";
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_TRUE(stopped);
+    ASSERT_TRUE(restarted);
+
+    const QStringList alarms = linesStarting(r.out, "alarm: ");
+    ASSERT_EQ(alarms.filter(kLost).size(), 1) << r.out.right(3000).toStdString();
+    ASSERT_EQ(alarms.filter(kBack).size(), 1) << r.out.right(3000).toStdString();
+    EXPECT_GE(stampOf(alarms.filter(kLost)[0]).secsTo(stampOf(alarms.filter(kBack)[0])), 3)
+        << "not back before the instrument is";
+    EXPECT_GT(repliesAfter(r, kBack), 4) << "values again after the return";
+
+    const CsvRows rows = csvRows(f.csvBytes());
+    ASSERT_GT(rows.lines.size(), 5);
+    for (qsizetype i = 1; i < rows.lines.size(); ++i) {
+        const QStringList fields = rows.lines[i].split(',');
+        const QStringList values = fields.mid(1);
+        EXPECT_FALSE(values.mid(0, 3).contains("-40.5")) << "TEMP under a MEAS item: " << rows.lines[i].toStdString();
+        if (values.size() == 4) EXPECT_EQ(values[3], "-40.5") << rows.lines[i].toStdString();
+        else EXPECT_EQ(values.size(), 3) << "a cycle the loss cut short: " << rows.lines[i].toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace vel::test

@@ -207,6 +207,26 @@ TEST(AcquisitionLoop, EeeRightAfterSssDoesItsCycleWorkOnceAndOnlyWaitsAfterwards
     EXPECT_FALSE(rig.engine.running());
 }
 
+// The number column at the top of its range starts again at 1, never a
+// negative number; the window and setup.dat see the same number.
+TEST(AcquisitionLoop, TheAcquisitionNumberStartsAgainAtOneAfterItsLargest) {
+    EngineRig rig;
+    rig.engine.settings().csvOn = true;
+    rig.engine.settings().csvPath = rig.tmp.path("out.csv");
+    rig.engine.settings().numberColumnOn = true;
+    rig.engine.settings().acquisitionNumber = 2147483646;
+    QList<int32_t> shown;
+    rig.engine.hooks().showAcquisitionNumber = [&](int32_t n) { shown << n; };
+    rig.useScript({"ECD:%0D", "SSS", "RCV", "EEE"});
+    ASSERT_TRUE(rig.start());
+    for (int i = 0; i < 3; ++i) {
+        rig.port.receive("7\r");
+        rig.runFor(50);
+    }
+    EXPECT_EQ(rig.tmp.read("out.csv"), QByteArray("\"No\",\"D001\"\r\n2147483646,7\r\n2147483647,7\r\n1,7\r\n"));
+    EXPECT_EQ(shown, (QList<int32_t>{2147483647, 1, 2}));
+}
+
 TEST(AcquisitionLoop, DefaultScriptTurnsEachReplyIntoACsvRow) {
     EngineRig rig;
     rig.engine.settings().csvOn = true;

@@ -3,7 +3,10 @@
 // stops between steps; scripts as long as the loader allows end normally.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/run_driver.h"
+#include "engine/station_watch.h"
 #include "support/engine_rig.h"
 #include "support/event_spin.h"
 #include "support/fake_workbook.h"
@@ -59,6 +62,117 @@ TEST(TickPlan, TheAcquisitionTimeLimitIsADeadlineWhileTheLoopWaits) {
     ASSERT_EQ(static_cast<int>(plan.when), static_cast<int>(When::At));
     EXPECT_GT(plan.atMs, Fixed4::fromInt(300));
     EXPECT_LT(plan.atMs, Fixed4::fromInt(301));
+}
+
+// Ticks only when the plan says, moving the manual clock to each deadline,
+// as the run driver does with real time; "次へ" and the stop come at their
+// own moments. Returns the clock time at which the run ended (-1: still on).
+struct PlanFollower {
+    double nextPressMs = -1;  // "次へ" while paused, from this time on
+    double stopAtMs = -1;     // "終了" (answered Yes) at this time
+
+    double run(EngineRig& rig, double limitMs) {
+        rig.box.answers.push_back(true);
+        while (rig.engine.running() && rig.clock.nowMs() < limitMs) {
+            const TickPlan plan = rig.engine.nextTick();
+            double next = rig.clock.nowMs();
+            if (plan.when == When::At) next = plan.atMs.toDouble() + 0.00005;  // the counter's own unit
+            else if (plan.when == When::Paced) next += kUsualTickMs;
+            else if (plan.when == When::Idle) next = nextPressMs >= 0 ? std::max(next, nextPressMs) : limitMs;
+            if (stopAtMs >= 0 && stopAtMs < next) {
+                rig.clock.setMs(stopAtMs);
+                rig.engine.requestStop();
+                break;
+            }
+            if (next >= limitMs) {
+                rig.clock.setMs(limitMs);
+                break;
+            }
+            rig.clock.setMs(next);
+            if (rig.engine.run().paused) rig.engine.continueAfterPause();
+            else rig.engine.timerTick();
+        }
+        return rig.engine.running() ? -1 : rig.clock.nowMs();
+    }
+};
+
+// Every kind of wait against the acquisition-time limit (1 s) and against a
+// stop: the run ends at the moment the loop's rules give, because the plan
+// brings a tick then. A silent instrument holds RCV for its default time-out.
+TEST(TickPlan, EveryWaitEndsTheRunOnTimeAtTheLimitAndAtAStop) {
+    struct Case {
+        const char* what;
+        QStringList script;
+        double endAtLimitMs;  // when the run ends with the limit (next EEE after the limit)
+        double pressMs;       // "次へ" from then on (-1: no PAU)
+        bool sendStuck = false;  // the line never takes a sent byte: SND waits its whole time-out
+    };
+    const Case cases[] = {
+        {"RCV gives up a tick after the limit", {"ECD:%0D", "SSS", "SND:M?%0D", "RCV", "EEE"}, 1010, -1},
+        {"WTM ends by its time", {"SSS", "WTM:3", "EEE"}, 3000, -1},
+        {"BRK ends by its time", {"SSS", "BRK:3", "EEE"}, 3000, -1},
+        {"SND waits for its time-out", {"STM:3", "SSS", "SND:A", "EEE"}, 3000, -1, true},
+        {"cycle wait ends on the grid", {"ITM:3", "SSS", "BZ0", "EEE"}, 3000, -1},
+        // 次へ at 5 s closes the cycle; the next one (a paced tick on) pauses
+        // again, and its EEE ends the run.
+        {"PAU holds until 次へ", {"SSS", "PAU", "EEE"}, 5010, 5000},
+    };
+    for (const Case& c : cases) {
+        for (const bool stop : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (stop ? ", stopped at 700 ms" : ", limit"));
+            EngineRig rig;
+            rig.useScript(c.script);
+            rig.engine.settings().acquisitionLimitMs = Fixed4::fromInt(1000);
+            ASSERT_TRUE(rig.start());
+            rig.port.pendingOutput = c.sendStuck ? 1 : 0;
+            PlanFollower follower{c.pressMs, stop ? 700.0 : -1};
+            const double endedAt = follower.run(rig, 20'000'000);
+            EXPECT_NEAR(endedAt, stop ? 700 : c.endAtLimitMs, 0.01);
+            const QString end = stop ? QStringLiteral("強制終了しました！ 「戻る」ボタンを押して下さい")
+                                     : QStringLiteral("終了しました！ 「戻る」ボタンを押して下さい");
+            EXPECT_EQ(rig.engine.monitor().labelMess, end);
+        }
+    }
+}
+
+// A silent instrument holds RCV (no RTM: 9,999 s): the no-reply alarm comes
+// after silence.cycles cycle intervals (a second each without ITM), at a
+// tick the plan brings then; the next reply clears it.
+TEST(TickPlan, AReceiveHeldWithoutAReplyRaisesTheNoReplyAlarmOnTime) {
+    struct Case {
+        const char* interval;  // the ITM line, or none
+        int cycles;
+        double alarmAtMs;  // -1: none
+    };
+    const Case cases[] = {
+        {"ITM:0.5", 3, 1500},
+        {"ITM:0", 3, 3000},
+        {"ITM:0.5", 0, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.interval) + " x" + std::to_string(c.cycles));
+        EngineRig rig;
+        ExtensionSettings ext;
+        ext.silenceCycles = c.cycles;
+        saveExtensionSettings(rig.tmp.folder.extensionIni(), ext);
+        std::vector<std::pair<double, QString>> alarms;
+        rig.engine.lineHooks().alarmLine = [&](const QString& line) { alarms.emplace_back(rig.clock.nowMs(), line); };
+        rig.useScript({"ECD:%0D", c.interval, "SSS", "SND:M?%0D", "RCV", "EEE"});
+        ASSERT_TRUE(rig.start());
+        PlanFollower follower;
+        EXPECT_EQ(follower.run(rig, 4000), -1);
+        const QString raised = silenceText(c.cycles);
+        auto at = [&](const QString& text) {
+            for (const auto& [ms, line] : alarms)
+                if (line.endsWith(text)) return ms;
+            return -1.0;
+        };
+        EXPECT_NEAR(at(raised), c.alarmAtMs, 0.01);
+        rig.port.receive("1\r");
+        rig.engine.timerTick();
+        EXPECT_EQ(at(replyBackText()) >= 0, c.alarmAtMs >= 0) << "the reply clears it";
+        EXPECT_EQ(rig.engine.monitor().recordCount(), 0) << "the cycle was held, not closed";
+    }
 }
 
 TEST(TickPlan, ASendWaitEndsAtOnceWhenTheBytesHaveLeft) {

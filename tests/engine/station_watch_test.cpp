@@ -181,6 +181,41 @@ TEST(StationWatch, SilenceCountsCyclesInARow) {
     }
 }
 
+// The port goes while the cycle waits for its first reply and is back before
+// the cycle's second question: that cycle is closed with what it had (here
+// nothing) and asks no more, so the TEMP reply never lands in D1.
+TEST(StationWatch, ACycleALossInterruptedNeverStoresAValueUnderAnotherItem) {
+    StationRig rig(station(1, 0));
+    rig.useScript({"ECD:%0D", "DCD:%2C", "RTM:0.2", "ITM:2", "SSS", "SND:MEAS?%0D", "RCV", "WTM:1.5",
+                   "SND:TEMP?%0D", "RCV", "EEE"});
+    rig.engine.settings().csvOn = true;
+    rig.engine.settings().csvPath = rig.tmp.path("out.csv");
+    ASSERT_TRUE(rig.start());
+    bool lost = false;
+    const double end = 8000;
+    while (rig.clock.nowMs() < end && rig.engine.running()) {
+        rig.tick(10);
+        // Each character is a write of its own: a question is whole at its CR.
+        if (rig.port.writes.size() <= rig.answered || rig.port.writes.last() != "\r") continue;
+        rig.answered = rig.port.writes.size();
+        const QString sent = rig.sentBytes();
+        const QString asked = sent.mid(sent.lastIndexOf('?', -1) - 4);
+        if (!lost && rig.clock.nowMs() > 2000 && asked.startsWith("MEAS")) {
+            rig.port.vanish();  // the second cycle's first question goes unanswered
+            rig.port.comeBack();
+            lost = true;
+        } else if (rig.port.isOpen()) {
+            rig.port.receive(asked.startsWith("MEAS") ? "1,2,3\r" : "-40.5\r");
+        }
+    }
+    ASSERT_TRUE(lost);
+    EXPECT_EQ(rig.linesWith(portBackText()), 1);
+    const QList<QByteArray> rows = rig.tmp.read("out.csv").split('\n');
+    ASSERT_GE(rows.size(), 4);
+    for (qsizetype i = 1; i + 1 < rows.size(); ++i) EXPECT_EQ(rows[i], "1,2,3,-40.5\r") << i;
+    EXPECT_EQ(rows.size() - 2, 3) << "cycles at 0, 4 and 6 s; the one at 2 s had no value";
+}
+
 TEST(StationWatch, LateTicksDoNotBunchTheTries) {
     ReconnectSchedule s{Fixed4::fromInt(2000)};
     markPortLost(s, Fixed4::fromInt(1000));

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSocketNotifier>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -258,6 +259,58 @@ TEST_F(QtSerialPortTest, VanishedDeviceClosesThePortAndIsReported) {
     // No reopen check here: the freed pseudo-terminal number may be handed to
     // another terminal at once (tests run side by side), so a reopen through
     // the same path can legitimately reach a live device.
+    port.close();
+}
+
+// Something else empties the line's input after the line said it had data
+// and before the port reads it (here a second opener of the device that
+// flushes it, as a discard between two reads does): the port's read finds
+// nothing. That is no lost device: the port stays open, says nothing and
+// keeps receiving.
+TEST_F(QtSerialPortTest, AReadThatFindsNothingOnALiveDeviceIsNoLoss) {
+    const int other = ::open(QFile::encodeName(pty.slave).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    // Registered before the port opens, so it hears of the data first.
+    QSocketNotifier flusher(other, QSocketNotifier::Read);
+    QObject::connect(&flusher, &QSocketNotifier::activated, [&] { ::tcflush(other, TCIFLUSH); });
+    ASSERT_TRUE(port.open());
+    port.prepare();
+    for (int i = 0; i < 5; ++i) {
+        pty.send("lost?\r");
+        test::spinUntil([] { return false; }, 30);
+    }
+    flusher.setEnabled(false);
+    EXPECT_FALSE(hasEvent(CommErDcb));
+    EXPECT_TRUE(port.isOpen());
+    pty.send("kept\r");
+    EXPECT_TRUE(test::spinUntil([&] { return received().endsWith("kept\r"); })) << received().toStdString();
+    port.close();
+    ::close(other);
+}
+
+// The instrument goes and takes its Com link with it (a simulator that exits,
+// udev on unplug): opening again never falls back to the Com number's default
+// device (/dev/ttyS0 for Com1, present on most machines). When the link is
+// back, its new device opens.
+TEST(QtSerialPortReopen, OnlyTheRunsDeviceNeverTheDefaultOne) {
+    test::ensureCoreApplication();
+    test::TempProgramFolder home;
+    QDir().mkpath(home.path("dev"));
+    Pty first;
+    ASSERT_TRUE(QFile::link(first.slave, home.folder.comLink(1)));
+    QtSerialPort port(home.folder);
+    port.setPortNumber(1);
+    ASSERT_TRUE(port.open());
+    first.closeMaster();
+    ASSERT_TRUE(test::spinUntil([&] { return !port.isOpen(); }));
+    ASSERT_TRUE(QFile::remove(home.folder.comLink(1)));
+    EXPECT_FALSE(port.reopen()) << "reached " << port.lastDevice().toStdString();
+    EXPECT_FALSE(port.isOpen());
+
+    Pty second;
+    ASSERT_TRUE(QFile::link(second.slave, home.folder.comLink(1)));
+    ASSERT_TRUE(port.reopen()) << port.lastOpenError().toStdString();
+    EXPECT_EQ(port.lastDevice(), second.slave);
     port.close();
 }
 
