@@ -18,10 +18,15 @@ foreach(_exe velloran velloran-cli velloran-sim)
 endforeach()
 
 # The station unit: velloran@<folder>.service runs the program folder
-# VELLORAN_STATION_BASE/<folder> with velloran-cli.
+# VELLORAN_STATION_BASE/<folder> with velloran-cli as the system user
+# velloran, which the package creates with that folder. The files are written
+# at install time, with the prefix of that install (see the script).
 set(VELLORAN_STATION_BASE "/var/lib/velloran" CACHE PATH "Folder that holds one program folder per station")
-configure_file(packaging/velloran@.service.in ${CMAKE_CURRENT_BINARY_DIR}/velloran@.service @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/velloran@.service DESTINATION lib/systemd/system)
+install(CODE "set(_vel_source [[${PROJECT_SOURCE_DIR}]])
+set(_vel_bindir [[${CMAKE_INSTALL_BINDIR}]])
+set(_vel_datadir [[${CMAKE_INSTALL_DATADIR}]])
+set(VELLORAN_STATION_BASE [[${VELLORAN_STATION_BASE}]])")
+install(SCRIPT cmake/InstallStationFiles.cmake)
 install(DIRECTORY manual/ DESTINATION ${CMAKE_INSTALL_DATADIR}/velloran/manual)
 install(DIRECTORY samples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/velloran/samples)
 if(TARGET velloran)
@@ -41,3 +46,10 @@ if(VELLORAN_TESTS)
 endif()
 
 include(cmake/Package.cmake)
+if(VELLORAN_TESTS)
+  # The station unit, user and folder as the package installs them, in a
+  # scratch root (skipped without systemd-analyze).
+  add_test(NAME systemd_unit COMMAND sh ${PROJECT_SOURCE_DIR}/tools/verify-unit.sh ${PROJECT_BINARY_DIR}
+           ${CPACK_PACKAGING_INSTALL_PREFIX})
+  set_tests_properties(systemd_unit PROPERTIES SKIP_RETURN_CODE 77)
+endif()

@@ -17,6 +17,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Japanese text, Qt's Japanese buttons and the live workbook's spreadsheet.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "fonts-noto-cjk, qt6-translations-l10n, qt6-qpa-plugins, libreoffice-calc | libreoffice-calc-nogui")
+# The station user and its folder are made at installation from the package's
+# sysusers.d and tmpfiles.d files (see packaging/postinst).
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/postinst ${PROJECT_SOURCE_DIR}/packaging/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 # The Help menu opens the manual in the desktop's browser.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)

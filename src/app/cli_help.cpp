@@ -6,9 +6,10 @@ const char kCliUsage[] =
     "usage: velloran-cli [--home DIR] COMMAND ...\n"
     "  check SCRIPT [--json]   load SCRIPT as a run start would and print its command and\n"
     "                          data-item tables (exit 0), or the loader's message (exit 1)\n"
-    "  run                     start a run from the folder's setup.dat as the start button does;\n"
+    "  run [--service]         start a run from the folder's setup.dat as the start button does;\n"
     "                          runs until it ends by itself or SIGINT, SIGTERM or SIGHUP stops it\n"
-    "                          (exit 0), exit 1 when the run cannot start\n"
+    "                          (exit 0), exit 1 when the run cannot start; --service prints only\n"
+    "                          the port, alarm log lines, errors and the end (a service's journal)\n"
     "  setup [NAME=VALUE ...]  print the choices in the folder's setup.dat and velloran.ini, or\n"
     "                          change the named ones and save (port, lineSettings, script, csvOn,\n"
     "                          csv, minutes, reconnect.intervalSeconds, uplink.url, units.D001, ...)\n"
@@ -25,9 +26,10 @@ const char kCheckHelp[] =
     "2: wrong command line.\n";
 
 const char kRunHelp[] =
-    "usage: velloran-cli [--home DIR] run\n"
+    "usage: velloran-cli [--home DIR] run [--service]\n"
     "Starts a run from the folder's setup.dat and velloran.ini as the start button does and\n"
-    "prints the run monitor's lines. SIGINT, SIGTERM or SIGHUP stop it as the stop button\n"
+    "prints the run monitor's lines; with --service only what a service's journal needs: the\n"
+    "port it opened, the alarm log lines, errors and the end. SIGINT, SIGTERM or SIGHUP stop it as the stop button\n"
     "does (the data log is written). A value of velloran.ini that is not taken is named on\n"
     "stderr and in the alarm log, with the value used instead.\n"
     "Exit 0: the run ended; 1: the run could not start; 2: wrong command line.\n";

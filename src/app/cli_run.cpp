@@ -41,12 +41,13 @@ void printLine(const char* prefix, const QString& text) {
 }
 
 // Prints what the run monitor would show: each communication and alarm line,
-// and every change of the message and error lines.
+// and every change of the message and error lines. A service prints only the
+// changes of the error line during the run and the message line at its end.
 class MonitorPrinter {
 public:
-    explicit MonitorPrinter(const RunMonitorModel& monitor) : monitor_(monitor) {}
+    MonitorPrinter(const RunMonitorModel& monitor, bool service) : monitor_(monitor), service_(service) {}
     void poll() {
-        if (monitor_.labelMess != message_) {
+        if (!service_ && monitor_.labelMess != message_) {
             message_ = monitor_.labelMess;
             if (!message_.isEmpty()) printLine("message: ", message_);
         }
@@ -55,9 +56,16 @@ public:
             if (!error_.isEmpty()) printLine("error: ", error_);
         }
     }
+    // The run is over: a service says how it ended.
+    void end() {
+        if (!service_) return;
+        poll();
+        if (!monitor_.labelMess.isEmpty()) printLine("message: ", monitor_.labelMess);
+    }
 
 private:
     const RunMonitorModel& monitor_;
+    const bool service_;
     QString message_;
     QString error_;
 };
@@ -79,7 +87,8 @@ void reportPort(const QtSerialPort& port) {
 }  // namespace
 
 int runRun(const QStringList& args, const ProgramFolder& folder) {
-    if (!args.isEmpty()) return 2;
+    const bool service = args == QStringList{QStringLiteral("--service")};
+    if (!args.isEmpty() && !service) return 2;
     const int signalFd = stopSignalFd();
     if (signalFd < 0) {
         std::perror("velloran-cli: signalfd");
@@ -95,9 +104,10 @@ int runRun(const QStringList& args, const ProgramFolder& folder) {
     Engine engine(EnginePlatform{clock, messages, port, mailer, folder,
                                  [] { QCoreApplication::processEvents(); }, [] {}, /*outputThreads=*/true});
     engine.workbook().app = workbookBackend.get();
-    engine.lineHooks().rsLine = [](const QString& line) { printLine("rs: ", line); };
+    // The communication log would flood a journal: every line sent and received.
+    if (!service) engine.lineHooks().rsLine = [](const QString& line) { printLine("rs: ", line); };
     engine.lineHooks().alarmLine = [](const QString& line) { printLine("alarm: ", line); };
-    MonitorPrinter printer(engine.monitor());
+    MonitorPrinter printer(engine.monitor(), service);
 
     if (!engine.startUp()) return 1;
     // As the main window loads: read setup.dat onto the record and the port,
@@ -130,6 +140,7 @@ int runRun(const QStringList& args, const ProgramFolder& folder) {
     });
     driver.start();
     const int rc = QCoreApplication::exec();
+    printer.end();
     // The main window saves the settings when it closes.
     saveSettings(engine.settings(), portSlotOf(port), folder, messages);
     ::close(signalFd);

@@ -196,20 +196,22 @@ void Engine::startOutputThreads() {
     }
     workbookWriter_->reset();
     workbook_.writer = workbookWriter_.get();
+    workbook_.writerOverran = false;
 }
 
 // Before a run is reported over: every mail sent and every cell written, or
 // given up within the limits, their results in the logs.
 void Engine::finishOutputThreads() {
     if (mailOutbox_) mailOutbox_->finish(kMailFinishLimit);
-    if (workbookWriter_) workbookWriter_->finish(kWorkbookFinishLimit);
+    // An office call still running stays the writer's: the workbook counts
+    // as closed until the user opens it again.
+    if (!finishWriter(workbook_, kWorkbookFinishLimit))
+        log_.alarmLogLine(loglines::workbookCallUnfinished(timer_.localNow()));
     if (uplink_) {
         uplink_->finish(kUplinkFinishLimit);
         stream_.unsubscribe(*uplink_);
         uplink_.reset();
     }
-    // Between runs the window drives the office itself.
-    workbook_.writer = nullptr;
 }
 
 }  // namespace vel

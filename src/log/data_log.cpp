@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/append_file.h"
+#include "log/log_rotation.h"
 #include "text/cp932.h"
 #include "text/vb.h"
 
@@ -48,8 +49,11 @@ QString dataLogBlock(const QDateTime& runStart, const QDateTime& runEnd, const R
 bool dataLogWrite(const ProgramFolder& folder, const QDateTime& runStart, const QDateTime& runEnd,
                   const RunMonitorModel& monitor) {
     if (monitor.recordCount() < 1) return false;
+    const QString path = folder.logFile(QStringLiteral("DataLog.log"));
+    // A data log past the limit is rotated before the block, never within it.
+    rotateLog(path);
     AppendFile file;
-    if (!file.open(folder.logFile(QStringLiteral("DataLog.log")))) return false;
+    if (!file.open(path)) return false;
     const bool written = file.write(cp932::encode(dataLogBlock(runStart, runEnd, monitor)));
     return file.close() && written;
 }

@@ -2,7 +2,8 @@
 // The data log (Log/DataLog.log): one summary block per run that the user
 // stops from the run monitor, with the acquisition period and every row of
 // the monitor's data grid in comma-separated form. The file is opened and
-// closed for each block and only ever appended to.
+// closed for each block and only ever appended to; a file past the rotation
+// limit becomes DataLog.bak before the next block.
 #include <QDateTime>
 #include <QString>
 

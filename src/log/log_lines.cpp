@@ -32,6 +32,10 @@ QString alarmCleared(const QDateTime& now, int itemNumber, const QString& name, 
 
 QString workbookUnreachable(const QDateTime& now) { return stamp(now) + QStringLiteral(" エクセルにアクセスできません"); }
 
+QString workbookCallUnfinished(const QDateTime& now) {
+    return stamp(now) + QStringLiteral(" エクセルが応答しないため、書き込みを止めました");
+}
+
 QString stationChange(const QDateTime& now, const QString& text) { return stamp(now) + QStringLiteral(", ") + text; }
 
 QString workbookRecordsSkipped(const QDateTime& now, int skipped) {

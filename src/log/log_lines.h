@@ -23,6 +23,9 @@ QString acquisitionEnded(const QDateTime& now);
 QString alarmRaised(const QDateTime& now, int itemNumber, const QString& name, const QString& value);
 QString alarmCleared(const QDateTime& now, int itemNumber, const QString& name, const QString& value);
 QString workbookUnreachable(const QDateTime& now);
+// The run ended while an office call was still in progress: writing stopped
+// and the workbook counts as closed.
+QString workbookCallUnfinished(const QDateTime& now);
 // A change of the station itself (port lost or back, no reply or replies
 // again): the time stamp and the change's text.
 QString stationChange(const QDateTime& now, const QString& text);

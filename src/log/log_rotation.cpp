@@ -87,21 +87,23 @@ int32_t fileSizeOf(const QString& path) {
     return result;
 }
 
+bool rotateLog(const QString& logPath) {
+    const QFileInfo info(logPath);
+    if (!info.exists()) return false;
+    // The plain size first: a small log stays whether or not it is in use,
+    // and only a large one needs the look through every process.
+    if (info.size() <= kRotateAbove || fileSizeOf(logPath) <= kRotateAbove) return false;
+    QString backup = logPath;
+    if (backup.endsWith(QStringLiteral(".log"))) backup.chop(4);
+    backup += QStringLiteral(".bak");
+    if (QFileInfo::exists(backup)) QFile::remove(backup);
+    return QFile::rename(logPath, backup);
+}
+
 void rotateLogs(const ProgramFolder& folder) {
     QDir().mkpath(folder.logDir());
     static const char* const kLogs[] = {"DataLog", "RsLog", "AlarmLog", "MailLog"};
-    for (const char* name : kLogs) {
-        const QString current = folder.logFile(QString::fromLatin1(name) + QStringLiteral(".log"));
-        const QString backup = folder.logFile(QString::fromLatin1(name) + QStringLiteral(".bak"));
-        const QFileInfo info(current);
-        if (!info.exists()) continue;
-        // The plain size first: a small log stays whether or not it is in
-        // use, and only a large one needs the look through every process.
-        if (info.size() <= kRotateAbove || fileSizeOf(current) <= kRotateAbove) continue;
-        if (QFileInfo::exists(backup)) QFile::remove(backup);
-        QFile::rename(current, backup);
-    }
+    for (const char* name : kLogs) rotateLog(folder.logFile(QString::fromLatin1(name) + QStringLiteral(".log")));
 }
 
 }  // namespace vel
-

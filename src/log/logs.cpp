@@ -1,23 +1,53 @@
 #include "log/logs.h"
 
+#include "log/log_rotation.h"
 #include "log/pane.h"
 #include "text/cp932.h"
 
+#include <algorithm>
+
 namespace vel {
+
+namespace {
+// A log that could not be rotated (held open by another process) is tried
+// again after this many more bytes, not at every line.
+constexpr long long kRotateRetryBytes = 64 * 1024;
+}  // namespace
+
+bool LogFile::open() {
+    if (!file_.open(path_)) {
+        state_ = FileState::Failed;
+        return false;
+    }
+    state_ = FileState::Open;
+    size_ = std::max(file_.size(), 0LL);
+    rotateAbove_ = kRotateAbove;
+    return true;
+}
+
+// Between two lines: close, rotate (the rotation refuses a file that is
+// still open here) and start the fresh file at once.
+void LogFile::rotateIfLarge() {
+    if (size_ <= rotateAbove_) return;
+    file_.close();
+    state_ = FileState::Closed;
+    const bool rotated = rotateLog(path_);
+    if (!open()) return;
+    if (!rotated) rotateAbove_ = size_ + kRotateRetryBytes;
+}
 
 void LogFile::writeLine(const QString& text) {
     if (state_ == FileState::Failed) return;
-    if (state_ == FileState::Closed) {
-        if (!file_.open(path_)) {
-            state_ = FileState::Failed;
-            return;
-        }
-        state_ = FileState::Open;
-    }
-    if (!file_.write(cp932::encode(text + QStringLiteral("\r\n")))) {
+    if (state_ == FileState::Closed && !open()) return;
+    rotateIfLarge();
+    if (state_ != FileState::Open) return;
+    const QByteArray bytes = cp932::encode(text + QStringLiteral("\r\n"));
+    if (!file_.write(bytes)) {
         file_.close();
         state_ = FileState::Failed;
+        return;
     }
+    size_ += bytes.size();
 }
 
 void LogFile::close() {

@@ -2,7 +2,9 @@
 // The communication log (Log/RsLog.log) and the alarm log (Log/AlarmLog.log):
 // every line goes to its run monitor pane and, while its switch is on, to its
 // file. Each file is opened at its first line and then kept open, so that a
-// line costs one write; a file that fails to open or to take a line is closed
+// line costs one write. The size is counted from the bytes written (one
+// fstat when the file opens), and a file that a line took past the rotation
+// limit is rotated before the next line, so no line is ever cut. A file that fails to open or to take a line is closed
 // and left alone (handle -1) until the program is restarted. The panes go on
 // showing the lines whatever happens to the files.
 #include <QString>
@@ -24,7 +26,8 @@ class LogFile {
 public:
     explicit LogFile(QString path) : path_(std::move(path)) {}
 
-    // Appends the text and CR LF; on a failure closes the file and disables it.
+    // Appends the text and CR LF, after rotating a file that has grown past
+    // the limit; on a failure closes the file and disables it.
     void writeLine(const QString& text);
     void close();
 
@@ -32,9 +35,14 @@ public:
     int16_t handle() const { return fileHandle(state_); }
 
 private:
+    bool open();
+    void rotateIfLarge();
+
     QString path_;
     AppendFile file_;
     FileState state_ = FileState::Closed;
+    long long size_ = 0;         // bytes in the open file, as written
+    long long rotateAbove_ = 0;  // rotation is tried once size_ passes this
 };
 
 class Logs : public LogSink {

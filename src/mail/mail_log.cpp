@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "log/log_rotation.h"
 #include "text/cp932.h"
 #include "text/vb.h"
 
@@ -32,6 +33,7 @@ QString mailLogLine(const QDateTime& when, const QString& server, const MailReci
 void appendMailLog(const QString& path, const QString& line) {
     if (path.isEmpty()) return;
     QDir().mkpath(QFileInfo(path).absolutePath());
+    rotateLog(path);  // a log past the limit starts afresh, as at program start
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return;
     f.write(cp932::encode(line) + QByteArray("\r\n"));

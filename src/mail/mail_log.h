@@ -1,6 +1,7 @@
 #pragma once
 // The mail library's own log: one line per sending, appended in CP932 with
-// CR LF: time, server, recipients and the result ("OK" or the error text).
+// CR LF: time, server, recipients and the result ("OK" or the error text);
+// a log past the rotation limit becomes MailLog.bak before the next line.
 // Passwords never reach it: the server is written without user information
 // and the POP part of the sender is not written at all.
 #include <QDateTime>

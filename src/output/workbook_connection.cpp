@@ -18,6 +18,27 @@ bool sendCells(WorkbookConnection& conn, CellBatch batch) {
     return true;
 }
 
+bool finishWriter(WorkbookConnection& conn, std::chrono::milliseconds limit) {
+    if (!conn.writer) return true;
+    if (conn.writer->finish(limit)) {
+        conn.writer = nullptr;
+        conn.writerOverran = false;
+        return true;
+    }
+    conn.writer->abandon();
+    conn.writerOverran = true;
+    conn.workbookOpen = false;
+    return false;
+}
+
+bool officeFree(WorkbookConnection& conn) {
+    if (!conn.writer) return true;
+    if (!conn.writerOverran || conn.writer->busy()) return false;
+    conn.writer = nullptr;
+    conn.writerOverran = false;
+    return true;
+}
+
 WorkbookOpenResult openWorkbookConnection(WorkbookConnection& conn, const QString& nameText,
                                           QString& workbookPath, MessageBox& messages,
                                           const std::function<bool(const QString&)>& fileExists) {
@@ -33,28 +54,34 @@ WorkbookOpenResult openWorkbookConnection(WorkbookConnection& conn, const QStrin
     }
     // An open connection is only shown again; if the application has gone
     // away, a new connection replaces the lost one.
-    if (conn.workbookOpen && conn.app && conn.app->setVisible(true) && conn.app->setWindowNormal())
+    if (conn.workbookOpen && officeFree(conn) && conn.app && conn.app->setVisible(true) && conn.app->setWindowNormal())
         return WorkbookOpenResult::Reshown;
 
     conn.workbookOpen = false;
-    const bool started = conn.app && conn.app->createApplication() && conn.app->openWorkbook(workbookPath) &&
+    const bool free = officeFree(conn);
+    const bool started = free && conn.app && conn.app->createApplication() && conn.app->openWorkbook(workbookPath) &&
                          conn.app->setVisible(true) && conn.app->setWindowNormal();
     if (started) {
         conn.workbookOpen = true;
         return WorkbookOpenResult::Opened;
     }
-    if (conn.app) conn.app->release();
+    if (free && conn.app) conn.app->release();
     messages.info(QStringLiteral("エクセルが起動できません！"));
     return WorkbookOpenResult::StartFailed;
 }
 
 void closeWorkbookConnection(WorkbookConnection& conn) {
-    if (conn.app) {
+    if (conn.app && officeFree(conn)) {
         // A workbook that could not be saved is not closed with the application,
         // so the user can still save it by hand.
         if (conn.app->saveActiveWorkbook()) conn.app->quit();
         conn.app->release();
     }
+    conn.workbookOpen = false;
+}
+
+void releaseWorkbookConnection(WorkbookConnection& conn) {
+    if (conn.app && officeFree(conn)) conn.app->release();
     conn.workbookOpen = false;
 }
 

@@ -73,6 +73,18 @@ void WorkbookWriter::reset() {
     ++run_;
 }
 
+void WorkbookWriter::abandon() {
+    std::lock_guard lock(mutex_);
+    queue_.clear();
+    stopped_ = true;
+    ++run_;
+}
+
+bool WorkbookWriter::busy() const {
+    std::lock_guard lock(mutex_);
+    return !idleLocked();
+}
+
 bool WorkbookWriter::stopped() const {
     std::lock_guard lock(mutex_);
     return stopped_;

@@ -19,7 +19,8 @@
 //
 // While the writer is alive the worker is the only caller of the Workbook;
 // the owner may call it itself only between runs, after finish() came back
-// true. Each Workbook call is bounded by the backend's own time limit, which
+// true, or once a writer that finish() gave up on (abandon()) is no longer
+// busy(): see finishWriter() in output/workbook_connection.h. Each Workbook call is bounded by the backend's own time limit, which
 // is what keeps finish() and the destructor from waiting for a hung office
 // for long.
 #include <QObject>
@@ -68,6 +69,13 @@ public:
     // most `limit`, then delivers any pending report here. False when the
     // limit ran out with an operation still in progress.
     bool finish(std::chrono::milliseconds limit);
+
+    // Gives up on the rest after a finish() that ran out: the waiting
+    // batches are dropped, the batch in progress ends after its current call,
+    // and post() refuses until reset().
+    void abandon();
+    // Whether the worker has a call in progress or batches waiting.
+    bool busy() const;
 
     // A new run: waiting batches of the last one are dropped, the writer
     // writes again and reports a failure and a drop once more.

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "output/workbook_connection.h"
 #include "settings/channel0_port.h"
 #include "settings/setup_dat_file.h"
 #include "settings/window_transfer.h"
@@ -221,8 +222,7 @@ void FormMain::unload() {
     commandCondOk();
     saveSettings(engine_.settings(), portSlotOf(context_.port), context_.folder, context_.messages);
     // The spreadsheet is let go without saving or closing the workbook.
-    if (engine_.workbook().app) engine_.workbook().app->release();
-    engine_.workbook().workbookOpen = false;
+    releaseWorkbookConnection(engine_.workbook());
     engine_.closeOutputs();
 }
 

@@ -55,5 +55,38 @@ TEST(CliStation, TellsWhichDeviceTheComNumberReached) {
     EXPECT_TRUE(linesStarting(gone.out, "port: ").isEmpty());
 }
 
+// The same run against the simulated instrument, as a terminal shows it and
+// as a service's journal gets it: the terminal gets several lines per record,
+// the service a fixed few (the device, start, end) however many records.
+TEST(CliStation, ServiceOutputDoesNotGrowWithTheRecords) {
+    struct Case {
+        QStringList args;
+        bool service;
+    } cases[] = {{{"run"}, false}, {{"run", "--service"}, true}};
+    for (const Case& c : cases) {
+        FaultRun f;
+        ASSERT_TRUE(f.prepare(kThreeValueScript, 0.02));
+        ASSERT_TRUE(f.startSim({}));
+        const CliResult r = f.cli(15000, {}, {}, c.args);
+        ASSERT_TRUE(r.finished) << c.service;
+        ASSERT_EQ(r.exitCode, 0) << c.service << r.err.toStdString();
+        const qsizetype records = csvRows(f.csvBytes()).lines.size();
+        ASSERT_GE(records, 5) << c.service;
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        EXPECT_EQ(linesStarting(r.out, "port: ").size(), 1) << c.service;
+        if (!c.service) {
+            EXPECT_GE(lines.size(), 4 * records) << r.out.left(800).toStdString();
+            continue;
+        }
+        EXPECT_TRUE(linesStarting(r.out, "rs: ").isEmpty()) << r.out.left(800).toStdString();
+        EXPECT_LE(lines.size(), 5) << r.out.toStdString();
+        const QStringList alarms = linesStarting(r.out, "alarm: ");
+        ASSERT_EQ(alarms.size(), 2) << r.out.toStdString();
+        EXPECT_TRUE(alarms[0].endsWith(QStringLiteral("データ取得開始")));
+        EXPECT_TRUE(alarms[1].endsWith(QStringLiteral("データ取得終了")));
+        EXPECT_EQ(lines.last(), QStringLiteral("message: 終了しました！ 「戻る」ボタンを押して下さい"));
+    }
+}
+
 }  // namespace
 }  // namespace vel::test

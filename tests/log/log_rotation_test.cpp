@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -9,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "log/data_log.h"
+#include "log/logs.h"
 #include "support/temp_folder.h"
 
 namespace vel {
@@ -44,6 +47,61 @@ TEST(RotateLogs, RotatesOnlyLogsLargerThanAMillionBytes) {
             EXPECT_EQ(current.size(), c.size) << c.name;
             EXPECT_EQ(backup, c.oldBackup ? QByteArray("older backup") : QByteArray()) << c.name;
         }
+    }
+}
+
+// A run that writes far past the limit: each log is rotated between two of
+// its lines (the data log between two blocks), so both files hold whole units
+// only, the fresh log goes on with the unit after the last one in the .bak,
+// and only one generation is kept.
+TEST(RotateLogs, DuringARunBetweenTwoWholeUnits) {
+    struct Case {
+        const char* name;
+        int unitChars;  // padding that sets the size of each unit
+    } cases[] = {{"RsLog", 90}, {"AlarmLog", 90}, {"DataLog", 4000}};
+    for (const Case& c : cases) {
+        test::TempProgramFolder temp;
+        QDir().mkpath(temp.folder.logDir());
+        SettingsRecord settings;
+        settings.rsLogEnabled = settings.alarmLogEnabled = true;
+        RunMonitorModel monitor;
+        monitor.records = 1;
+        Logs logs(temp.folder, settings, monitor);
+        const auto unitText = [&](int n) {
+            return QStringLiteral("#%1#").arg(n, 6, 10, QLatin1Char('0')) + QString(c.unitChars, QLatin1Char('x'));
+        };
+        const auto writeUnit = [&](int n) {
+            const QString text = unitText(n);
+            if (c.name == std::string("RsLog")) logs.rsLogLine(text);
+            else if (c.name == std::string("AlarmLog")) logs.alarmLogLine(text);
+            else {
+                monitor.grid[1].cells[1] = text;
+                dataLogWrite(temp.folder, QDateTime(QDate(2024, 5, 1), QTime(12, 0)), QDateTime(QDate(2024, 5, 1), QTime(13, 0)), monitor);
+            }
+        };
+        writeUnit(0);
+        const qsizetype unitBytes = temp.read(QString("Log/%1.log").arg(c.name)).size();
+        const int units = static_cast<int>(2'600'000 / unitBytes) + 1;
+        for (int n = 1; n < units; ++n) writeUnit(n);
+
+        const QByteArray backup = temp.read(QString("Log/%1.bak").arg(c.name));
+        const QByteArray current = temp.read(QString("Log/%1.log").arg(c.name));
+        EXPECT_GT(backup.size(), kRotateAbove) << c.name;
+        EXPECT_LE(backup.size(), kRotateAbove + unitBytes) << c.name;
+        EXPECT_LE(current.size(), kRotateAbove + unitBytes) << c.name;
+        EXPECT_EQ(backup.size() % unitBytes, 0) << c.name << ": a unit was cut";
+        EXPECT_EQ(current.size() % unitBytes, 0) << c.name << ": a unit was cut";
+        const QRegularExpression number("#(\\d{6})#");
+        const auto numbers = [&](const QByteArray& bytes) {
+            QList<int> found;
+            for (auto it = number.globalMatch(QString::fromLatin1(bytes)); it.hasNext();) found << it.next().captured(1).toInt();
+            return found;
+        };
+        const QList<int> inBackup = numbers(backup), inCurrent = numbers(current);
+        ASSERT_FALSE(inBackup.isEmpty() || inCurrent.isEmpty()) << c.name;
+        EXPECT_GT(inBackup.first(), 0) << c.name << ": the first generation is replaced";
+        EXPECT_EQ(inCurrent.first(), inBackup.last() + 1) << c.name << ": no unit lost at the rotation";
+        EXPECT_EQ(inCurrent.last(), units - 1) << c.name;
     }
 }
 

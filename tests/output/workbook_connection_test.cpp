@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "output/null_workbook.h"
+#include "output/workbook_cursor.h"
+#include "output/workbook_writer.h"
+#include "support/event_spin.h"
 #include "support/fake_workbook.h"
 #include "support/recording_message_box.h"
 
@@ -79,6 +82,57 @@ TEST(OpenWorkbook, TheBuildWithoutASpreadsheetCannotStartOne) {
               WorkbookOpenResult::StartFailed);
     EXPECT_FALSE(conn.workbookOpen);
     EXPECT_EQ(box.shown, QStringList{"エクセルが起動できません！"});
+}
+
+// A run that ends while the writer's office call hangs: the connection stays
+// with the writer and counts as closed, nothing on this thread calls the
+// office until that call has ended (only the call in progress finishes, the
+// rest is dropped), and then the window has the office back.
+TEST(FinishWriter, AHungCallKeepsTheOfficeFromThisThreadUntilItEnds) {
+    using namespace std::chrono_literals;
+    test::ensureCoreApplication();
+    test::FakeWorkbook app;
+    struct OpenOnExit {
+        test::FakeWorkbook& book;
+        ~OpenOnExit() { book.openGate(); }
+    };
+    WorkbookWriter writer(&app);
+    const OpenOnExit unblock{app};
+    WorkbookConnection conn{&app, true, &writer};
+    app.closeGate();
+    writer.post({CellWrite::textCell(2, 1, "a"), CellWrite::textCell(2, 2, "b")});
+    writer.post({CellWrite::textCell(3, 1, "c")});
+    ASSERT_TRUE(app.waitUntilHeld(2s));
+
+    EXPECT_FALSE(finishWriter(conn, 50ms));
+    EXPECT_FALSE(conn.workbookOpen);
+    EXPECT_EQ(conn.writer, &writer) << "the connection stays with the writer";
+    test::RecordingMessageBox box;
+    SettingsRecord settings;
+    const std::function<void()> windowOps[] = {
+        [&] {
+            QString path;
+            EXPECT_EQ(openWorkbookConnection(conn, "/data/book.ods", path, box, [](const QString&) { return true; }),
+                      WorkbookOpenResult::StartFailed);
+        },
+        [&] { closeWorkbookConnection(conn); },
+        [&] { releaseWorkbookConnection(conn); },
+        [&] { getStartCell(conn, settings, box, {}); },
+        [&] { EXPECT_FALSE(officeFree(conn)); },
+    };
+    for (const auto& op : windowOps) {
+        op();
+        EXPECT_EQ(app.callsSoFar(), QStringList{"setCellText $A$2=a"}) << "an office call from this thread";
+    }
+
+    app.openGate();
+    ASSERT_TRUE(test::spinUntil([&] { return !writer.busy(); }, 2000));
+    EXPECT_EQ(app.callsSoFar(), QStringList{"setCellText $A$2=a"}) << "the rest of the run is dropped";
+    QString path;
+    EXPECT_EQ(openWorkbookConnection(conn, "/data/book.ods", path, box, [](const QString&) { return true; }),
+              WorkbookOpenResult::Opened);
+    EXPECT_EQ(conn.writer, nullptr);
+    EXPECT_TRUE(conn.workbookOpen);
 }
 
 TEST(CloseWorkbook, AlwaysEndsTheConnectionAndNeverQuitsOverAnUnsavedWorkbook) {
