@@ -33,6 +33,7 @@ void RunDriver::stopNow() {
 }
 
 void RunDriver::tick() {
+    pacedArmed_ = false;
     ++ticks_;
     engine_.timerTick();
     settle();
@@ -56,6 +57,11 @@ void RunDriver::settle() {
 void RunDriver::schedule() {
     if (!engine_.running()) return;
     const TickPlan plan = engine_.nextTick();
+    // Data from the line plans again at every arrival: a paced look keeps the
+    // moment it was armed for, so that a line that never pauses (a flood
+    // without an end code) cannot put it off for ever.
+    if (plan.when == TickPlan::When::Paced && pacedArmed_ && timer_.isActive()) return;
+    pacedArmed_ = false;
     timer_.stop();
     deadline_.stop();
     switch (plan.when) {
@@ -68,6 +74,7 @@ void RunDriver::schedule() {
         break;
     case TickPlan::When::Paced:
         timer_.start(kUsualTickMs);
+        pacedArmed_ = true;
         break;
     case TickPlan::When::Idle:
         break;

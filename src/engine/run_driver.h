@@ -48,6 +48,7 @@ private:
     QTimer timer_;          // at once, and the usual tick
     DeadlineTimer deadline_{[this] { tick(); }};  // the exact deadline of a wait or a cycle
     qint64 ticks_ = 0;
+    bool pacedArmed_ = false;  // timer_ runs for a paced look (the usual tick)
     bool overReported_ = false;
 };
 
