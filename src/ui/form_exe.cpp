@@ -10,8 +10,10 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "settings/extension_settings.h"
 #include "ui/field_events.h"
 #include "ui/monitor_view.h"
+#include "ui/trend_picture.h"
 #include "ui/trend_view.h"
 #include "ui/twips.h"
 #include "ui/widgets.h"
@@ -71,6 +73,7 @@ FormExe::FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent
     setDetail(false);
     refresh();
 
+    trendOutput_.unitOf = [this](int index) { return itemUnit(engine_.extensions(), index); };
     engine_.stream().subscribe(trendOutput_);
     trendSubscribed_ = true;
     driver_ = new RunDriver(engine_, this);
@@ -138,6 +141,9 @@ void FormExe::buildTabs() {
     tab_->addTab(buildTermTab(), QStringLiteral("通信ログ"));
     tab_->addTab(buildAlarmTab(), QStringLiteral("アラームログ"));
     trendView_ = new TrendView(trendStore_, engine_.platform().messages, engine_.platform().folder.root);
+    trendView_->station = [this] {
+        return pictureStation(engine_.extensions().uplinkStation, engine_.platform().folder.root);
+    };
     tab_->addTab(trendView_, QStringLiteral("トレンド"));
 }
 
