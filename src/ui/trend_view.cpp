@@ -22,8 +22,9 @@ constexpr const char* kSpanCaptions[] = {"1 分", "10 分", "1 時間", "8 時�
 static_assert(std::size(kSpanCaptions) == trend::kSpansMs.size());
 
 QString saveDialog(QWidget* owner, const FileRequest& request) {
-    return QFileDialog::getSaveFileName(owner, QStringLiteral("画像保存"), request.folder + u'/' + request.fileName,
-                                        dialogFilter(request.filter));
+    FileDialog dialog(owner, QStringLiteral("画像保存"), QFileDialog::AcceptSave, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "ui/cond_panel.h"
 #include "ui/file_panel.h"
 #include "ui/exe_layout.h"
+#include "ui/file_chooser.h"
 #include "settings/extension_settings.h"
 #include "ui/form_exe.h"
 #include "ui/trend_view.h"
@@ -63,6 +64,14 @@ TEST(Screenshots, MainWindowPanelsAndRunMonitor) {
     rig.window->openExtPanel();
     ASSERT_TRUE(save(rig.window.get(), folder, "main_station.png"));
     rig.window->showMainPanel();
+    {
+        // The file dialog of the script button, at the size it opens with.
+        ui::FileDialog dialog(rig.window.get(), QString(), QFileDialog::AcceptOpen,
+                              ui::FileRequest{rig.folder.root, "multimeter.txt", "*.txt", "TXTﾌｧｲﾙ(*.txt)|*.txt"});
+        dialog.show();
+        test::spinUntil([] { return false; }, 600);
+        ASSERT_TRUE(save(&dialog, folder, "file_dialog.png"));
+    }
 
     rig.window->commandStart();
     ASSERT_NE(rig.exe(), nullptr) << rig.box.shown.join(" / ").toStdString();

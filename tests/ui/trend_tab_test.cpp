@@ -159,6 +159,7 @@ TEST(TrendTab, EveryValueInAlarmIsAMarkerOrCountedInOne) {
 // Items of one unit share an axis, each unit has its own; a line is named at
 // its end and a merged marker says how many alarms it stands for.
 TEST(TrendTab, OneValueAxisPerUnitAndNamedLines) {
+    test::ensureUiApplication();
     trend::Store store;
     struct Item {
         const char* name;
