@@ -12,6 +12,7 @@
 
 #include "settings/extension_settings.h"
 #include "ui/field_events.h"
+#include "ui/message_label.h"
 #include "ui/monitor_view.h"
 #include "ui/trend_picture.h"
 #include "ui/trend_view.h"
@@ -112,8 +113,10 @@ void FormExe::buildTopLine() {
     placedLabel(this, QStringLiteral("ﾒｯｾｰｼﾞ："), "Label1", QRect(60, 20, 60, 20));
     // The longest messages (the PAU prompt, the end-of-run texts) take a
     // second line: the line is as high as the top row, centred on its caption.
-    labelMess_ = placedLabel(this, QString(), "LabelMess", QRect(120, 4, 254, 52));
-    labelMess_->setWordWrap(true);
+    labelMess_ = new MessageLabel(this);
+    labelMess_->setObjectName(QStringLiteral("LabelMess"));
+    labelMess_->setGeometry(120, 4, 254, 52);
+    labelMess_->setWordWrap(true);  // its own painting breaks the lines between phrases
     labelMess_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setTextColour(labelMess_, Qt::blue);
     commandNext_ = button(this, "CommandNext", QStringLiteral("次へ"));
