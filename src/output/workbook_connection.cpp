@@ -41,8 +41,12 @@ WorkbookOpenResult openWorkbookConnection(WorkbookConnection& conn, const QStrin
                          conn.app->setVisible(true) && conn.app->setWindowNormal();
     if (started) {
         conn.workbookOpen = true;
+        conn.openFailure.clear();
         return WorkbookOpenResult::Opened;
     }
+    // Taken before the release, whose own calls may fail for other reasons.
+    conn.openFailure = conn.app ? conn.app->failure() : QString();
+    if (conn.openFailure.isEmpty()) conn.openFailure = QStringLiteral("理由は不明です");
     if (conn.app) conn.app->release();
     messages.info(QStringLiteral("エクセルが起動できません！"));
     return WorkbookOpenResult::StartFailed;

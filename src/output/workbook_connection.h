@@ -20,6 +20,9 @@ struct WorkbookConnection {
     // During a run in the program, the thread that writes the cells; never
     // owned here. Without it the cells are written at once.
     WorkbookWriter* writer = nullptr;
+    // Why the last open request could not start the application or open the
+    // workbook (the backend's failure()); empty after a successful open.
+    QString openFailure{};
 };
 
 // Hands a record's cell operations to the workbook: queued to the writer when
