@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLocale>
+#include <QSplitter>
 #include <QTreeView>
 #include <algorithm>
 
@@ -59,10 +60,13 @@ FileDialog::FileDialog(QWidget* owner, const QString& title, QFileDialog::Accept
         columns += widths[k];
     }
     constexpr int kNameWidth = 300;
-    auto* sidebar = findChild<QWidget*>(QStringLiteral("sidebar"));
-    const int side = sidebar ? sidebar->sizeHint().width() : 150;
+    // The places on the left wide enough for their names ("コンピューター").
+    constexpr int kSideWidth = 150;
     tree->header()->resizeSection(0, kNameWidth);
-    resize(std::max(width(), side + kNameWidth + columns + 60), std::max(height(), 460));
+    const int total = kSideWidth + kNameWidth + columns + 60;
+    if (auto* splitter = findChild<QSplitter*>(QStringLiteral("splitter")))
+        splitter->setSizes({kSideWidth, total - kSideWidth});
+    resize(std::max(width(), total), std::max(height(), 460));
 }
 
 QString chooseFileWithDialog(QWidget* owner, const FileRequest& request) {

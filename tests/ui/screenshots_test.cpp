@@ -16,6 +16,7 @@
 #include "ui/file_panel.h"
 #include "ui/exe_layout.h"
 #include "ui/file_chooser.h"
+#include "ui/qt_translations.h"
 #include "settings/extension_settings.h"
 #include "ui/form_exe.h"
 #include "ui/trend_view.h"
@@ -65,7 +66,9 @@ TEST(Screenshots, MainWindowPanelsAndRunMonitor) {
     ASSERT_TRUE(save(rig.window.get(), folder, "main_station.png"));
     rig.window->showMainPanel();
     {
-        // The file dialog of the script button, at the size it opens with.
+        // The file dialog of the script button, at the size it opens with, in
+        // Japanese as the program shows it.
+        ui::installQtTranslations(*QCoreApplication::instance());
         ui::FileDialog dialog(rig.window.get(), QString(), QFileDialog::AcceptOpen,
                               ui::FileRequest{rig.folder.root, "multimeter.txt", "*.txt", "TXTﾌｧｲﾙ(*.txt)|*.txt"});
         dialog.show();
