@@ -87,6 +87,8 @@ int main(int argc, char* argv[]) {
     fill.start();
     std::vector<QString> names;
     for (int n = 0; n < items; ++n) names.push_back(QStringLiteral("D%1").arg(n + 1, 3, 10, QChar(u'0')));
+    // Two units, so the chart draws two value axes.
+    for (int n = 0; n < items; ++n) store.setUnit(n, n % 2 == 0 ? QStringLiteral("V") : QStringLiteral("℃"));
     for (qint64 i = 0; i < records; ++i) {
         const qint64 ms = t0 + i * kRecordMs;
         for (int n = 0; n < items; ++n)
@@ -108,13 +110,13 @@ int main(int argc, char* argv[]) {
     app.processEvents();
     std::vector<bool> shown(static_cast<std::size_t>(items), false);
     for (int n = 0; n < std::min(items, kShown); ++n) shown[static_cast<std::size_t>(n)] = true;
-    std::printf("\n%-8s %12s %14s\n", "span", "points", "redraw ms");
+    std::printf("\n%-8s %12s %8s %14s\n", "span", "points", "alarms", "redraw ms");
     for (std::size_t k = 0; k < vel::trend::kSpansMs.size(); ++k) {
         vel::trend::TimeWindow w;
         vel::trend::follow(w, vel::trend::kSpansMs[k]);
         const auto [from, to] = vel::trend::shownRange(w, store.firstMs(), store.lastMs());
-        const double ms = timedRedraw(view, [&] { trendChart.draw(store, shown, from, to, std::nullopt); });
-        std::printf("%-8s %12d %14.2f\n", kSpanNames[k], trendChart.linePoints(), ms);
+        const double ms = timedRedraw(view, [&] { trendChart.draw(store, shown, from, to, false); });
+        std::printf("%-8s %12d %8d %14.2f\n", kSpanNames[k], trendChart.linePoints(), trendChart.alarmPoints(), ms);
     }
 
     // The plain way: every value of the span in one QLineSeries per item.

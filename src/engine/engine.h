@@ -165,6 +165,7 @@ public:
     SettingsRecord& settings() { return settings_; }
     // velloran.ini as it was read at the last run start.
     const ExtensionSettings& extensions() const { return extensions_; }
+    LogSink& log() { return log_; }  // the alarm and communication logs with their observers
     const SettingsRecord& settings() const { return settings_; }
     // The run monitor model the window shows (tests set it to drive the view).
     RunMonitorModel& monitor() { return monitor_; }

@@ -18,4 +18,6 @@ bool NullWorkbook::saveActiveWorkbook() { return false; }
 bool NullWorkbook::quit() { return false; }
 void NullWorkbook::release() {}
 
+QString NullWorkbook::failure() const { return QStringLiteral("表計算ソフトとの連携なしで作られたプログラムです"); }
+
 }  // namespace vel

@@ -23,6 +23,7 @@ public:
     bool saveActiveWorkbook() override;
     bool quit() override;
     void release() override;
+    QString failure() const override;
 };
 
 }  // namespace vel

@@ -49,6 +49,10 @@ public:
     virtual bool quit() = 0;
     // Drops the program's hold on the application without closing anything.
     virtual void release() = 0;
+    // Why the last failed call failed, in words for the alarm log (the
+    // office's own message or what happened to its process); empty when
+    // the backend cannot tell.
+    virtual QString failure() const { return {}; }
 };
 
 }  // namespace vel

@@ -63,8 +63,14 @@ WorkbookOpenResult openWorkbookConnection(WorkbookConnection& conn, const QStrin
                          conn.app->setVisible(true) && conn.app->setWindowNormal();
     if (started) {
         conn.workbookOpen = true;
+        conn.openFailure.clear();
         return WorkbookOpenResult::Opened;
     }
+    // Taken before the release, whose own calls may fail for other reasons;
+    // the office is not asked while the last run's writer may be in a call.
+    if (!free) conn.openFailure = QStringLiteral("前の実行の書き込みがまだ終わっていません");
+    else conn.openFailure = conn.app ? conn.app->failure() : QString();
+    if (conn.openFailure.isEmpty()) conn.openFailure = QStringLiteral("理由は不明です");
     if (free && conn.app) conn.app->release();
     messages.info(QStringLiteral("エクセルが起動できません！"));
     return WorkbookOpenResult::StartFailed;

@@ -24,6 +24,9 @@ struct WorkbookConnection {
     // The run is over but the writer's last call had not ended: the
     // connection stays with the writer until officeFree() finds it idle.
     bool writerOverran = false;
+    // Why the last open request could not start the application or open the
+    // workbook (the backend's failure()); empty after a successful open.
+    QString openFailure{};
 };
 
 // The end of a run: waits at most `limit` for the writer's queue. When it is

@@ -15,15 +15,17 @@ QString readLine(const QString& file) {
     return QString::fromUtf8(f.readLine()).trimmed();
 }
 
-// sysfs knows the driver of a tty and, for a USB adapter, the product name
-// one folder above the interface.
+// A USB adapter's product name from sysfs (one folder above the interface),
+// else what kind of port the node is, in words: the kernel's driver name
+// ("port", "serial8250") tells the user nothing.
 QString sysfsDescription(const QString& root, const QString& name) {
     const QString device = root + "/sys/class/tty/" + name + "/device";
-    const QString driver = QFileInfo(QFileInfo(device + "/driver").symLinkTarget()).fileName();
     QString product = readLine(device + "/../product");
     if (product.isEmpty()) product = readLine(device + "/product");
-    if (product.isEmpty()) return driver;
-    return driver.isEmpty() ? product : product + " (" + driver + ")";
+    if (!product.isEmpty()) return product;
+    if (name.startsWith(QStringLiteral("ttyUSB"))) return QStringLiteral("USB シリアル変換器");
+    if (name.startsWith(QStringLiteral("ttyACM"))) return QStringLiteral("USB 通信機器");
+    return QStringLiteral("内蔵シリアルポート");
 }
 
 // An on-board port whose UART type is 0 is a node without hardware.

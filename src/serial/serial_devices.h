@@ -15,7 +15,7 @@ namespace vel {
 struct SerialDevice {
     QString path;         // what dev/comN links to: /dev/serial/by-id/NAME or /dev/ttyUSB0
     QString node;         // the device node it reaches: /dev/ttyUSB0
-    QString description;  // the by-id name, or the product and driver from sysfs
+    QString description;  // the by-id name, the product from sysfs, or the kind of port in Japanese
 };
 
 QList<SerialDevice> presentSerialDevices(const QString& root = {});

@@ -2,17 +2,20 @@
 
 #include <limits>
 
+#include "script/definition_parser.h"
 #include "text/vb.h"
 
 namespace vel::trend {
 
 Limits limitsOf(const DataItem& item) {
     Limits l;
-    if (item.maxSet) l.limits.push_back(item.maxLimit);
-    if (item.minSet) l.limits.push_back(item.minLimit);
+    if (item.maxSet) l.levels.push_back({item.maxLimit, QStringLiteral("MAX"), false});
+    if (item.minSet) l.levels.push_back({item.minLimit, QStringLiteral("MIN"), false});
     for (std::size_t k = 0; k < item.alarmOp.size(); ++k) {
-        const int op = item.alarmOp[k];
-        if (op >= AlarmLess && op <= AlarmNotEqual) l.thresholds.push_back(item.alarmValue[k]);
+        const int16_t op = item.alarmOp[k];
+        if (op >= AlarmLess && op <= AlarmNotEqual)
+            l.levels.push_back({item.alarmValue[k], QStringLiteral("ALM") + alarmOperatorText(op) +
+                                                        vb::generalNumber(item.alarmValue[k]), true});
     }
     return l;
 }
@@ -25,6 +28,12 @@ void TrendOutput::valueEvaluated(const EvaluatedValue& value) {
     const DataItem& item = value.item();
     const QString name = item.name.isEmpty() ? QStringLiteral("D%1").arg(value.index + 1) : item.name;
     store_.setLimits(value.index, limitsOf(item));
+    if (unitOf && value.index >= 0) {
+        const auto slot = static_cast<std::size_t>(value.index);
+        if (unitAsked_.size() <= slot) unitAsked_.resize(slot + 1, false);
+        if (!unitAsked_[slot]) store_.setUnit(value.index, unitOf(value.index));
+        unitAsked_[slot] = true;
+    }
     store_.add(value.index, value.itemNumber, name, value.at.toMSecsSinceEpoch(), trendValue(item.valueText),
                item.alarm);
 }

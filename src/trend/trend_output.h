@@ -2,6 +2,9 @@
 // The trend store as a subscriber of the record stream: every evaluated value
 // goes in as a number (a text value as a gap), in alarm or not, at the time
 // of its evaluation, with the item's limits and numeric alarm thresholds.
+#include <functional>
+#include <vector>
+
 #include "measure/record_stream.h"
 #include "trend/trend_store.h"
 
@@ -19,8 +22,13 @@ public:
     explicit TrendOutput(Store& store) : store_(store) {}
     void valueEvaluated(const EvaluatedValue& value) override;
 
+    // The unit of the item at a value index (the run's settings); asked once
+    // an item, when its first value comes.
+    std::function<QString(int index)> unitOf;
+
 private:
     Store& store_;
+    std::vector<bool> unitAsked_;
 };
 
 }  // namespace vel::trend

@@ -21,7 +21,10 @@ void merge(Bucket& b, double value, bool alarm) {
         b.min = std::min(b.min, value);
         b.max = std::max(b.max, value);
     }
-    if (alarm) b.alarm = value;
+    if (alarm) {
+        b.alarm = static_cast<float>(value);
+        ++b.alarms;
+    }
 }
 
 auto firstTouching(const std::deque<Bucket>& level, qint64 fromMs) {
@@ -95,6 +98,7 @@ std::vector<Bucket> merged(const std::vector<Bucket>& entries, std::size_t maxEn
             m.min = std::min(m.min, b.min);
             m.max = std::max(m.max, b.max);
             if (b.hasAlarm()) m.alarm = b.alarm;
+            m.alarms += b.alarms;
             ++inGroup;
         }
         if (inGroup == group) inGroup = 0;

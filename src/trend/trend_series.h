@@ -16,16 +16,19 @@ namespace vel::trend {
 // The least and greatest value in a bucket starting at `ms` (a single value:
 // both the same). A bucket with no number in it (only text values) is a gap:
 // both NaN. `alarm` is the last value in alarm that fell into it, NaN when
-// none did.
+// none did, and `alarms` how many values in alarm did. The marker's place
+// needs no more than a float, so a bucket stays 32 bytes.
 struct Bucket {
     qint64 ms = 0;
     double min = std::numeric_limits<double>::quiet_NaN();
     double max = std::numeric_limits<double>::quiet_NaN();
-    double alarm = std::numeric_limits<double>::quiet_NaN();
+    float alarm = std::numeric_limits<float>::quiet_NaN();
+    quint32 alarms = 0;
 
     bool gap() const { return min != min; }
     bool hasAlarm() const { return alarm == alarm; }
 };
+static_assert(sizeof(Bucket) == 32);
 
 struct Resolution {
     qint64 bucketMs;  // 0: every value is its own entry
@@ -45,7 +48,7 @@ inline constexpr std::size_t kMaxEntriesPerSpan = 2000;
 
 // At most about `maxEntries` entries for the chart: runs of neighbouring
 // buckets merged into one (least of the least, greatest of the greatest, the
-// last alarm), a gap never merged away. A span drawn on a few hundred pixels
+// last alarm and the sum of the alarms), a gap never merged away. A span drawn on a few hundred pixels
 // needs no more.
 std::vector<Bucket> merged(const std::vector<Bucket>& entries, std::size_t maxEntries);
 

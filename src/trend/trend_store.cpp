@@ -9,7 +9,7 @@ Item& Store::item(int index) {
     int& slot = slotOf_[static_cast<std::size_t>(index)];
     if (slot < 0) {
         slot = static_cast<int>(items_.size());
-        items_.push_back(Item{index, 0, {}, {}, {}});
+        items_.push_back(Item{index, 0, {}, {}, {}, {}});
     }
     return items_[static_cast<std::size_t>(slot)];
 }
@@ -29,6 +29,13 @@ void Store::setLimits(int index, const Limits& limits) {
     Item& it = item(index);
     if (it.limits == limits) return;
     it.limits = limits;
+    ++revision_;
+}
+
+void Store::setUnit(int index, const QString& unit) {
+    Item& it = item(index);
+    if (it.unit == unit) return;
+    it.unit = unit;
     ++revision_;
 }
 

@@ -11,9 +11,18 @@
 
 namespace vel::trend {
 
+// A line across the chart at `value`, named at its end: "MAX", "MIN", or an
+// alarm comparison as the script writes it ("ALM>15").
+struct Level {
+    double value = 0;
+    QString name;
+    bool threshold = false;  // an alarm comparison, not a MAX/MIN limit
+
+    bool operator==(const Level&) const = default;
+};
+
 struct Limits {
-    std::vector<double> limits;      // MAX and MIN where the item has them
-    std::vector<double> thresholds;  // the numeric alarm comparisons' values
+    std::vector<Level> levels;  // MAX, MIN where the item has them, then the numeric alarm comparisons
 
     bool operator==(const Limits&) const = default;
 };
@@ -22,6 +31,7 @@ struct Item {
     int index = 0;       // the value's place in the record (D(index+1))
     int itemNumber = 0;  // its row on the run monitor
     QString name;
+    QString unit;  // the unit of its values, empty when none is set
     Limits limits;
     Series series;
 };
@@ -31,6 +41,7 @@ public:
     // A number, or NaN for a text value (a gap).
     void add(int index, int itemNumber, const QString& name, qint64 ms, double value, bool alarm);
     void setLimits(int index, const Limits& limits);
+    void setUnit(int index, const QString& unit);
 
     // The items in the order of their first value.
     const std::vector<Item>& items() const { return items_; }

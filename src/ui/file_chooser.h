@@ -3,6 +3,8 @@
 // starts in the folder and with the file name that splitPath gives for the
 // field's current text; a cancelled dialog gives an empty name, and the
 // field keeps its text. Tests put their own chooser in its place.
+#include <QFileDialog>
+#include <QFileIconProvider>
 #include <QString>
 #include <functional>
 
@@ -22,6 +24,23 @@ using FileChooser = std::function<QString(QWidget* owner, const FileRequest& req
 
 // A "description|pattern" filter as the dialog shows it: "description (pattern)".
 QString dialogFilter(const QString& filter);
+
+// Names the type column's entries in Japanese ("フォルダー", "CSV ファイル"):
+// Qt's own names there stay English whatever translation is installed.
+class JapaneseFileTypes : public QFileIconProvider {
+public:
+    QString type(const QFileInfo& info) const override;
+};
+
+// Qt's file dialog in detail view, its type column in Japanese and so wide
+// that the size, type and date columns show whole.
+class FileDialog : public QFileDialog {
+public:
+    FileDialog(QWidget* owner, const QString& title, QFileDialog::AcceptMode mode, const FileRequest& request);
+
+private:
+    JapaneseFileTypes types_;
+};
 
 // The file-open dialog; a name that does not exist yet may be chosen.
 QString chooseFileWithDialog(QWidget* owner, const FileRequest& request);

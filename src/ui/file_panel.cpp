@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "log/log_lines.h"
 #include "settings/field_normalise.h"
 #include "ui/field_events.h"
 #include "ui/widgets.h"
@@ -253,6 +255,10 @@ void FilePanel::openWorkbook() {
     const WorkbookOpenResult result = openWorkbookConnection(context_.workbook, textExcelName->text(),
                                                              context_.settings.workbookPath, context_.messages);
     QApplication::restoreOverrideCursor();
+    // The message box says only that it failed; the alarm log keeps why.
+    if (result == WorkbookOpenResult::StartFailed && context_.alarmLogLine)
+        context_.alarmLogLine(loglines::stamp(QDateTime::currentDateTime()) + QStringLiteral(" エクセルが起動できません: ") +
+                              context_.workbook.openFailure);
     if (result == WorkbookOpenResult::NoName || result == WorkbookOpenResult::NotFound) return;
     if (result == WorkbookOpenResult::Opened) window()->activateWindow();
     refreshConnectionPanel();

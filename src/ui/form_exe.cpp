@@ -10,8 +10,11 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "settings/extension_settings.h"
 #include "ui/field_events.h"
+#include "ui/message_label.h"
 #include "ui/monitor_view.h"
+#include "ui/trend_picture.h"
 #include "ui/trend_view.h"
 #include "ui/twips.h"
 #include "ui/widgets.h"
@@ -71,6 +74,7 @@ FormExe::FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent
     setDetail(false);
     refresh();
 
+    trendOutput_.unitOf = [this](int index) { return itemUnit(engine_.extensions(), index); };
     engine_.stream().subscribe(trendOutput_);
     trendSubscribed_ = true;
     driver_ = new RunDriver(engine_, this);
@@ -109,8 +113,10 @@ void FormExe::buildTopLine() {
     placedLabel(this, QStringLiteral("ﾒｯｾｰｼﾞ："), "Label1", QRect(60, 20, 60, 20));
     // The longest messages (the PAU prompt, the end-of-run texts) take a
     // second line: the line is as high as the top row, centred on its caption.
-    labelMess_ = placedLabel(this, QString(), "LabelMess", QRect(120, 4, 254, 52));
-    labelMess_->setWordWrap(true);
+    labelMess_ = new MessageLabel(this);
+    labelMess_->setObjectName(QStringLiteral("LabelMess"));
+    labelMess_->setGeometry(120, 4, 254, 52);
+    labelMess_->setWordWrap(true);  // its own painting breaks the lines between phrases
     labelMess_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setTextColour(labelMess_, Qt::blue);
     commandNext_ = button(this, "CommandNext", QStringLiteral("次へ"));
@@ -138,6 +144,9 @@ void FormExe::buildTabs() {
     tab_->addTab(buildTermTab(), QStringLiteral("通信ログ"));
     tab_->addTab(buildAlarmTab(), QStringLiteral("アラームログ"));
     trendView_ = new TrendView(trendStore_, engine_.platform().messages, engine_.platform().folder.root);
+    trendView_->station = [this] {
+        return pictureStation(engine_.extensions().uplinkStation, engine_.platform().folder.root);
+    };
     tab_->addTab(trendView_, QStringLiteral("トレンド"));
 }
 

@@ -36,6 +36,7 @@ FormMain::FormMain(Engine& engine, QWidget* parent)
       context_{engine.settings(), engine.workbook(), engine.platform().port, engine.platform().messages,
                engine.platform().folder} {
     setObjectName(QStringLiteral("FormMain"));
+    context_.alarmLogLine = [this](const QString& line) { engine_.log().alarmLogLine(line); };
     setWindowTitle(QStringLiteral("Velloran"));
     panelArea_ = new QWidget(this);
     setCentralWidget(panelArea_);

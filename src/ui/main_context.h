@@ -3,6 +3,8 @@
 // connection and the channel-0 port of the engine, the message boxes, the
 // program folder, the file dialog and where serial devices are looked for
 // (which tests replace).
+#include <functional>
+
 #include "base/message_box.h"
 #include "base/program_folder.h"
 #include "output/workbook_connection.h"
@@ -20,6 +22,8 @@ struct MainContext {
     ProgramFolder folder;
     FileChooser chooseFile = chooseFileWithDialog;
     QString deviceRoot{};  // prefixed to /dev and /sys when looking for serial devices (tests)
+    // Writes a line to the alarm log (the engine's log sink); may be empty.
+    std::function<void(const QString&)> alarmLogLine{};
 };
 
 }  // namespace vel::ui

@@ -1,6 +1,8 @@
 #include "ui/rs_panel.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,6 +10,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "serial/refused_settings.h"
 #include "serial/serial_devices.h"
@@ -61,6 +64,7 @@ RsPanel::RsPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), con
     // Long by-id names stay in the drop-down; the closed list keeps its place.
     cboDevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cboDevice->setMinimumContentsLength(16);
+    cboDevice->view()->setTextElideMode(Qt::ElideMiddle);
     commandDeviceLink = button(this, "CommandDeviceLink", QStringLiteral("割り当て"));
     labelRefused = label(this, QString(), "LabelRefused");
     // Names every refused setting: wraps under the lists.
@@ -132,11 +136,16 @@ void RsPanel::refreshDevices() {
         if (!present) row->setForeground(2, Qt::red);
     }
     cboDevice->clear();
+    // Long by-id names are cut in the middle, where they differ least (the
+    // maker at the start, the serial number and port at the end); the tool
+    // tip holds the whole path.
+    const QFontMetrics metrics(cboDevice->font());
+    const int room = std::max(cboDevice->width(), cboDevice->sizeHint().width()) - 36;
     for (const SerialDevice& d : presentSerialDevices(context_.deviceRoot)) {
         const QString shown = d.description.isEmpty() || d.path.endsWith(d.description)
-                                  ? d.path
+                                  ? d.path.mid(d.path.lastIndexOf(u'/') + 1)
                                   : d.path + QStringLiteral("　") + d.description;
-        cboDevice->addItem(shown, d.path);
+        cboDevice->addItem(metrics.elidedText(shown, Qt::ElideMiddle, room), d.path);
         cboDevice->setItemData(cboDevice->count() - 1, d.node == d.path ? d.path : d.path + " → " + d.node,
                                Qt::ToolTipRole);
     }

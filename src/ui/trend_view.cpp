@@ -12,6 +12,7 @@
 
 #include "ui/trend_chart.h"
 #include "ui/trend_chart_view.h"
+#include "ui/trend_picture.h"
 #include "ui/widgets.h"
 
 namespace vel::ui {
@@ -21,8 +22,9 @@ constexpr const char* kSpanCaptions[] = {"1 分", "10 分", "1 時間", "8 時�
 static_assert(std::size(kSpanCaptions) == trend::kSpansMs.size());
 
 QString saveDialog(QWidget* owner, const FileRequest& request) {
-    return QFileDialog::getSaveFileName(owner, QStringLiteral("画像保存"), request.folder + u'/' + request.fileName,
-                                        dialogFilter(request.filter));
+    FileDialog dialog(owner, QStringLiteral("画像保存"), QFileDialog::AcceptSave, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
 }
 
 }  // namespace
@@ -87,7 +89,7 @@ void TrendView::addNewItems() {
     const auto& items = store_.items();
     for (int n = list_->count(); n < static_cast<int>(items.size()); ++n) {
         const trend::Item& item = items[static_cast<std::size_t>(n)];
-        auto* entry = new QListWidgetItem(item.name);
+        auto* entry = new QListWidgetItem(itemWithUnit(item.name, item.unit));
         entry->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         entry->setCheckState(n < kShownAtStart ? Qt::Checked : Qt::Unchecked);
         entry->setForeground(trendColour(static_cast<std::size_t>(n)));
@@ -115,9 +117,9 @@ void TrendView::redraw() {
     const qint64 now = store_.empty() ? QDateTime::currentMSecsSinceEpoch() : store_.lastMs();
     const qint64 first = store_.empty() ? now : store_.firstMs();
     const auto [from, to] = trend::shownRange(window_, first, now);
-    std::optional<std::pair<double, double>> fixedY;
-    if (checkYFixed_->isChecked()) fixedY = chart_->yRange();
-    chart_->draw(store_, shownItems(), from, to, fixedY);
+    chart_->draw(store_, shownItems(), from, to, checkYFixed_->isChecked());
+    drawnFromMs_ = from;
+    drawnToMs_ = to;
     drawnRevision_ = store_.revision();
     stale_ = false;
     ++drawCount_;
@@ -159,7 +161,9 @@ void TrendView::savePicture() {
     if (path.isEmpty()) return;
     if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) path += QStringLiteral(".png");
     redraw();
-    if (!view_->grab().save(path, "PNG")) messages_.warning(QStringLiteral("画像を保存できません！\n") + path);
+    const QString heading = pictureHeading(station ? station() : QString(), drawnFromMs_, drawnToMs_);
+    const QImage picture = trendPicture(view_->grab().toImage(), heading, trendLegend(store_, shownItems()));
+    if (!picture.save(path, "PNG")) messages_.warning(QStringLiteral("画像を保存できません！\n") + path);
 }
 
 void TrendView::showEvent(QShowEvent* event) {

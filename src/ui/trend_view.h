@@ -1,6 +1,6 @@
 #pragma once
 // The run monitor's "トレンド" tab: the span buttons, the switch that keeps
-// the value axis where it is, the picture button, the chart and the list of
+// the value axes where they are, the picture button, the chart and the list of
 // items with a check box each (the first eight on). The chart follows the
 // newest value until the user zooms (wheel) or pans (drag); a double click
 // or a span button makes it follow again. It is redrawn at most every
@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "base/message_box.h"
@@ -51,6 +52,8 @@ public:
     int drawCount() const { return drawCount_; }
 
     FileChooser chooser;  // the save dialog; tests put their own in its place
+    // The station the saved picture names (pictureStation).
+    std::function<QString()> station;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -73,6 +76,8 @@ private:
     std::uint64_t drawnRevision_ = ~std::uint64_t{0};
     bool stale_ = true;
     int drawCount_ = 0;
+    qint64 drawnFromMs_ = 0;
+    qint64 drawnToMs_ = 0;
 };
 
 }  // namespace vel::ui

@@ -497,7 +497,11 @@ TEST_F(LiveWorkbook, AKilledOfficeStopsTheWriterWithOneFailure) {
 TEST(OfficeStart, AnOfficeThatCannotStartFailsAtOnce) {
     test::TempProgramFolder home;
     const QString xls = home.write("book.xls", "x");
-    for (const char* program : {"/nonexistent/soffice", "/bin/true"}) {
+    // The alarm log is told why: the program that would not start, or the
+    // process that ended before it accepted the connection.
+    const std::pair<const char*, const char*> programs[] = {{"/nonexistent/soffice", "/nonexistent/soffice を起動できません"},
+                                                            {"/bin/true", "オフィスのプロセスが接続前に終了しました"}};
+    for (const auto& [program, why] : programs) {
         OfficeOptions options;
         options.profileRoot = home.path("office-profile");
         options.program = program;
@@ -511,6 +515,7 @@ TEST(OfficeStart, AnOfficeThatCannotStartFailsAtOnce) {
         EXPECT_LT(timer.elapsed(), 5000) << program;
         EXPECT_EQ(box.shown, QStringList{kCannotStart}) << program;
         EXPECT_FALSE(conn.workbookOpen);
+        EXPECT_EQ(conn.openFailure, QString::fromUtf8(why)) << program;
         EXPECT_FALSE(office.setCellText(1, 1, "x")) << "no connection, no cell";
     }
 }

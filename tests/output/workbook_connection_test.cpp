@@ -70,6 +70,7 @@ TEST(OpenWorkbook, StartsTheApplicationOrReportsThatItCannot) {
         EXPECT_EQ(conn.workbookOpen, c.wantOpen) << c.what;
         EXPECT_EQ(app.calls, c.wantCalls) << c.what;
         EXPECT_EQ(box.shown, c.wantOpen ? QStringList{} : QStringList{"エクセルが起動できません！"}) << c.what;
+        EXPECT_EQ(conn.openFailure.isEmpty(), c.wantOpen) << c.what;  // a failure always says why
     }
 }
 
@@ -82,6 +83,7 @@ TEST(OpenWorkbook, TheBuildWithoutASpreadsheetCannotStartOne) {
               WorkbookOpenResult::StartFailed);
     EXPECT_FALSE(conn.workbookOpen);
     EXPECT_EQ(box.shown, QStringList{"エクセルが起動できません！"});
+    EXPECT_EQ(conn.openFailure, "表計算ソフトとの連携なしで作られたプログラムです");
 }
 
 // A run that ends while the writer's office call hangs: the connection stays

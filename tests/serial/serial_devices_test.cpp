@@ -20,10 +20,10 @@ TEST(SerialDevices, ByIdFirstThenAdaptersThenOnBoardPortsWithHardware) {
     };
     const Want want[] = {
         {kFtdiById, "/dev/ttyUSB0", "usb-FTDI_FT232R_USB_UART_A10K-if00-port0"},
-        {"/dev/ttyUSB1", "/dev/ttyUSB1", "FT232R USB UART (ftdi_sio)"},
-        {"/dev/ttyACM0", "/dev/ttyACM0", ""},
-        {"/dev/ttyS0", "/dev/ttyS0", ""},
-        {"/dev/ttyS10", "/dev/ttyS10", ""},
+        {"/dev/ttyUSB1", "/dev/ttyUSB1", "FT232R USB UART"},
+        {"/dev/ttyACM0", "/dev/ttyACM0", "USB 通信機器"},
+        {"/dev/ttyS0", "/dev/ttyS0", "内蔵シリアルポート"},
+        {"/dev/ttyS10", "/dev/ttyS10", "内蔵シリアルポート"},
     };
     const QList<SerialDevice> got = presentSerialDevices(fake.root());
     ASSERT_EQ(got.size(), static_cast<qsizetype>(std::size(want)));

@@ -2,6 +2,7 @@
 // the whole run, zoomed about the mouse, panned; and the value axis range.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -90,10 +91,16 @@ TEST(TrendMerge, NeighboursMergeKeepingExtremesAlarmsAndGaps) {
             Bucket b;
             b.ms = static_cast<qint64>(i) * 1000;
             b.min = b.max = c.values[i];
-            if (c.values[i] == 9) b.alarm = 9;
+            if (c.values[i] == 9) {
+                b.alarm = 9;
+                b.alarms = 2;
+            }
             in.push_back(b);
         }
         const std::vector<Bucket> out = merged(in, c.maxEntries);
+        quint32 alarms = 0;
+        for (const Bucket& b : out) alarms += b.alarms;
+        EXPECT_EQ(alarms, std::count(c.values.begin(), c.values.end(), 9.0) * 2u) << c.name;  // none lost
         ASSERT_EQ(out.size(), c.want.size()) << c.name;
         for (std::size_t i = 0; i < out.size(); ++i) {
             if (std::isnan(c.want[i].first)) {

@@ -7,7 +7,7 @@
 namespace vel::trend {
 namespace {
 
-TEST(TrendOutput, LimitsAreMaxMinAndTheNumericAlarmComparisons) {
+TEST(TrendOutput, LevelsAreMaxMinAndTheNumericAlarmComparisonsByName) {
     struct Case {
         const char* name;
         bool maxSet, minSet;
@@ -16,10 +16,11 @@ TEST(TrendOutput, LimitsAreMaxMinAndTheNumericAlarmComparisons) {
     };
     const Case cases[] = {
         {"nothing", false, false, {AlarmNone, AlarmNone}, {}},
-        {"MAX and MIN", true, true, {AlarmNone, AlarmNone}, {{100, -5}, {}}},
-        {"MIN only, one alarm", false, true, {AlarmGreater, AlarmNone}, {{-5}, {80}}},
-        {"two alarms", false, false, {AlarmLess, AlarmGreaterEqual}, {{}, {80, 20}}},
-        {"a text match draws no line", true, false, {AlarmContains, AlarmNotEqual}, {{100}, {20}}},
+        {"MAX and MIN", true, true, {AlarmNone, AlarmNone}, {{{100, "MAX", false}, {-5, "MIN", false}}}},
+        {"MIN only, one alarm", false, true, {AlarmGreater, AlarmNone}, {{{-5, "MIN", false}, {80, "ALM>80", true}}}},
+        {"two alarms", false, false, {AlarmLess, AlarmGreaterEqual}, {{{80, "ALM<80", true}, {20, "ALM>=20", true}}}},
+        {"a text match draws no line", true, false, {AlarmContains, AlarmNotEqual},
+         {{{100, "MAX", false}, {20, "ALM<>20", true}}}},
     };
     for (const Case& c : cases) {
         DataItem item;
@@ -62,7 +63,7 @@ TEST(TrendOutput, StreamFillsTheStoreInTheOrderItemsFirstCome) {
     EXPECT_EQ(volts.name, "D2");
     EXPECT_EQ(volts.itemNumber, 4);
     EXPECT_EQ(temperature.name, "温度");
-    EXPECT_EQ(temperature.limits, (Limits{{}, {80}}));
+    EXPECT_EQ(temperature.limits, (Limits{{{80, "ALM>80", true}}}));
     ASSERT_EQ(volts.series.level(0).size(), 2u);
     EXPECT_TRUE(volts.series.level(0)[1].gap());
     ASSERT_EQ(temperature.series.level(0).size(), 2u);

@@ -2,10 +2,13 @@
 // a chosen or cancelled file does to the field.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QHeaderView>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
 #include "ui/file_chooser.h"
+#include "support/temp_folder.h"
 #include "ui_rig.h"
 
 namespace vel {
@@ -71,6 +74,39 @@ TEST(FileDialogs, FiltersAreShownWithTheirPattern) {
     EXPECT_EQ(ui::dialogFilter("CSVﾌｧｲﾙ(*.csv)|*.csv"), "CSVﾌｧｲﾙ(*.csv)");
     EXPECT_EQ(ui::dialogFilter("Text|*.txt"), "Text (*.txt)");
     EXPECT_EQ(ui::dialogFilter("*.txt"), "*.txt");
+}
+
+// At the size the dialog opens with, the size, type and date of each entry
+// show whole, and the types are Japanese.
+TEST(FileDialogs, ColumnsShowTheirTextsWholeInJapanese) {
+    test::ensureUiApplication();
+    test::TempProgramFolder tmp;
+    tmp.write("measurements/readme.txt", "x");
+    tmp.write("multimeter_20261209_with_a_long_name.csv", QByteArray(20 * 1024 + 600, 'x'));
+    tmp.write("book.xlsx", "x");
+    for (const QFileDialog::AcceptMode mode : {QFileDialog::AcceptOpen, QFileDialog::AcceptSave}) {
+        ui::FileDialog dialog(nullptr, QString(), mode, ui::FileRequest{tmp.folder.root, "", "*.csv", "*"});
+        dialog.show();
+        auto* tree = dialog.findChild<QTreeView*>("treeView");
+        ASSERT_NE(tree, nullptr);
+        ASSERT_TRUE(test::spinUntil([&] { return tree->model()->rowCount(tree->rootIndex()) >= 3; }, 5000))
+            << tree->model()->rowCount(tree->rootIndex()) << " " << dialog.directory().path().toStdString();
+        test::spinUntil([] { return false; }, 200);  // sizes and dates come in after the names
+        const QFontMetrics metrics(tree->font());
+        int checked = 0;
+        for (int row = 0; row < tree->model()->rowCount(tree->rootIndex()); ++row)
+            for (int column = 1; column <= 3; ++column) {
+                const QString text = tree->model()->index(row, column, tree->rootIndex()).data().toString();
+                EXPECT_NE(text, "Folder");
+                // The view's margins take a few pixels of the section.
+                EXPECT_LE(metrics.horizontalAdvance(text) + 8, tree->header()->sectionSize(column)) << text.toStdString();
+                EXPECT_LE(tree->header()->sectionViewportPosition(column) + tree->header()->sectionSize(column),
+                          tree->viewport()->width() + 1) << text.toStdString();
+                ++checked;
+            }
+        EXPECT_EQ(checked, 3 * 3);
+        EXPECT_EQ(tree->model()->index(0, 2, tree->rootIndex()).data().toString(), "フォルダー");
+    }
 }
 
 }  // namespace

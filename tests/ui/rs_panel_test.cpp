@@ -184,6 +184,16 @@ TEST(RsPanel, ShowsWhereEachComGoesAndLinksAPresentDevice) {
     for (int i = 0; i < present->count(); ++i) paths << present->itemData(i).toString();
     EXPECT_EQ(paths, QStringList({"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K-if00-port0", "/dev/ttyUSB1",
                                   "/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyS10"}));
+    // A by-id name readable at both ends, whole in the tool tip; ports named
+    // in words, never by their kernel driver.
+    for (int i = 0; i < present->count(); ++i) {
+        const QString text = present->itemText(i);
+        EXPECT_LE(QFontMetrics(present->font()).horizontalAdvance(text), present->width()) << text.toStdString();
+        EXPECT_TRUE(present->itemData(i, Qt::ToolTipRole).toString().startsWith(paths[i])) << i;
+    }
+    EXPECT_TRUE(present->itemText(0).startsWith("usb-FTDI")) << present->itemText(0).toStdString();
+    EXPECT_TRUE(present->itemText(0).endsWith("port0")) << present->itemText(0).toStdString();
+    EXPECT_EQ(present->itemText(3), "/dev/ttyS0　内蔵シリアルポート");
 
     rig.rs()->cboPort->setCurrentText("Com3");
     present->setCurrentIndex(0);

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -14,7 +15,11 @@
 #include "ui/cond_panel.h"
 #include "ui/file_panel.h"
 #include "ui/exe_layout.h"
+#include "ui/file_chooser.h"
+#include "ui/qt_translations.h"
+#include "settings/extension_settings.h"
 #include "ui/form_exe.h"
+#include "ui/trend_view.h"
 
 namespace vel {
 namespace {
@@ -45,6 +50,10 @@ TEST(Screenshots, MainWindowPanelsAndRunMonitor) {
         rig.window->filePanel()->textScrName->setText(copy.fileName());
         rig.window->filePanel()->textCsvName->setText(rig.folder.path("multimeter.csv"));
     }
+    // Volts and degrees: the trend shows two value axes.
+    ExtensionSettings extensions = loadExtensionSettings(rig.folder.extensionIni());
+    extensions.units = {{QStringLiteral("D001"), QStringLiteral("V")}, {QStringLiteral("D002"), QStringLiteral("℃")}};
+    ASSERT_TRUE(saveExtensionSettings(rig.folder.extensionIni(), extensions));
     rig.window->condPanel()->optionTime[1]->setChecked(true);  // the time row in the grid
     ASSERT_TRUE(save(rig.window.get(), folder, "main_window.png"));
     rig.window->openCondPanel();
@@ -56,6 +65,16 @@ TEST(Screenshots, MainWindowPanelsAndRunMonitor) {
     rig.window->openExtPanel();
     ASSERT_TRUE(save(rig.window.get(), folder, "main_station.png"));
     rig.window->showMainPanel();
+    {
+        // The file dialog of the script button, at the size it opens with, in
+        // Japanese as the program shows it.
+        ui::installQtTranslations(*QCoreApplication::instance());
+        ui::FileDialog dialog(rig.window.get(), QString(), QFileDialog::AcceptOpen,
+                              ui::FileRequest{rig.folder.root, "multimeter.txt", "*.txt", "TXTﾌｧｲﾙ(*.txt)|*.txt"});
+        dialog.show();
+        test::spinUntil([] { return false; }, 600);
+        ASSERT_TRUE(save(&dialog, folder, "file_dialog.png"));
+    }
 
     rig.window->commandStart();
     ASSERT_NE(rig.exe(), nullptr) << rig.box.shown.join(" / ").toStdString();
@@ -77,6 +96,11 @@ TEST(Screenshots, MainWindowPanelsAndRunMonitor) {
     rig.exe()->resize(960, 720);
     test::spinUntil([] { return false; }, 300);
     ASSERT_TRUE(save(rig.exe(), folder, "run_monitor_trend_large.png"));
+    // The saved picture, with its heading and legend.
+    ui::TrendView* trend = rig.exe()->trendView();
+    trend->chooser = [&](QWidget*, const ui::FileRequest&) { return folder + "/trend_picture.png"; };
+    rig.exeChild<QPushButton>("CommandSavePicture")->click();
+    ASSERT_TRUE(QFileInfo::exists(folder + "/trend_picture.png"));
     rig.exe()->resize(ui::exeDesign().detailMin);
     rig.box.answers = {true};
     rig.exe()->commandRsEnd();

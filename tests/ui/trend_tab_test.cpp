@@ -2,7 +2,9 @@
 // instrument: lines, limit lines and alarm points from the first record, at
 // most about ten redraws a second, the item switches, zoom and follow, and
 // the picture. And the chart's lines broken at text values.
+#include <QChart>
 #include <QChartView>
+#include <QRegularExpression>
 #include <QImage>
 #include <QListWidget>
 #include <QPushButton>
@@ -121,29 +123,94 @@ TEST(TrendTab, LineBreaksAtTextValues) {
     }
 }
 
-TEST(TrendTab, AlarmMarkersAreThinnedToSlotsOfTheStretch) {
+TEST(TrendTab, EveryValueInAlarmIsAMarkerOrCountedInOne) {
     struct Case {
         const char* name;
-        int values;         // one every 100 ms
-        int alarmEvery;     // every n-th value in alarm
-        qint64 toMs;        // the stretch [0, toMs]
-        int most, least;    // markers drawn
+        int values;       // one every 100 ms
+        int alarmEvery;   // every n-th value in alarm
+        qint64 toMs;      // the stretch [0, toMs]
+        int alarms;       // values in alarm in the stretch
+        bool oneEach;     // each its own marker
     };
     const Case cases[] = {
-        {"few alarms: every one", 100, 10, 10'000, 10, 10},
-        {"an alarm every value over a minute", 600, 1, 60'000, ui::kDrawnAlarms, ui::kDrawnAlarms / 2},
-        {"no alarm", 600, 0, 60'000, 0, 0},
+        {"few alarms: one marker each", 100, 10, 10'000, 10, true},
+        {"34 in a minute: one marker each", 600, 17, 60'000, 36, true},
+        {"every value over a minute: merged, all counted", 600, 1, 60'000, 600, false},
+        {"a week at 1 s buckets: all counted", 60'000, 7, 6'000'000, 8572, false},
+        {"no alarm", 600, 0, 60'000, 0, true},
     };
     for (const Case& c : cases) {
         trend::Series s;
         for (int i = 0; i < c.values; ++i) s.add(i * 100, i % 7, c.alarmEvery > 0 && i % c.alarmEvery == 0);
         double lo = INFINITY;
         double hi = -INFINITY;
-        QList<QPointF> alarms;
-        ui::trendRuns(s, 0, c.toMs, lo, hi, &alarms);
-        EXPECT_LE(alarms.size(), c.most) << c.name;
-        EXPECT_GE(alarms.size(), c.least) << c.name;
+        std::vector<ui::AlarmMark> marks;
+        ui::trendRuns(s, 0, c.toMs, lo, hi, &marks);
+        int counted = 0;
+        for (const ui::AlarmMark& m : marks) counted += m.count;
+        EXPECT_EQ(counted, c.alarms) << c.name;
+        EXPECT_LE(static_cast<int>(marks.size()), ui::kAlarmSlots) << c.name;
+        if (c.oneEach) {
+            EXPECT_EQ(static_cast<int>(marks.size()), c.alarms) << c.name;
+        }
     }
+}
+
+// Items of one unit share an axis, each unit has its own; a line is named at
+// its end and a merged marker says how many alarms it stands for.
+TEST(TrendTab, OneValueAxisPerUnitAndNamedLines) {
+    test::ensureUiApplication();
+    trend::Store store;
+    struct Item {
+        const char* name;
+        const char* unit;
+        double base;
+    };
+    const Item items[] = {{"DC Volt", "V", 12.3}, {"Temp", "℃", 68}, {"AC Volt", "V", 11}, {"Count", "", 4000}};
+    for (int n = 0; n < 4; ++n) {
+        store.setUnit(n, QString::fromUtf8(items[n].unit));
+        for (int i = 0; i < 50; ++i)
+            store.add(n, n + 1, QString::fromUtf8(items[n].name), i * 100, items[n].base + (i % 5) * 0.1, n == 1 && i > 20);
+    }
+    store.setLimits(1, trend::Limits{{{80, "ALM>80", true}, {90, "MAX", false}}});
+    QChartView view;
+    auto* qchart = new QChart;
+    ui::TrendChart chart(qchart);
+    view.setChart(qchart);
+    view.resize(600, 420);
+    view.show();
+
+    struct Case {
+        const char* name;
+        std::vector<bool> shown;
+        QStringList units;
+    };
+    const Case cases[] = {
+        {"all: three units", {true, true, true, true}, {"V", "℃", ""}},
+        {"the volts alone share one axis", {true, false, true, false}, {"V"}},
+        {"none", {false, false, false, false}, {}},
+    };
+    for (const Case& c : cases) {
+        chart.draw(store, c.shown, 0, 5000, false);
+        EXPECT_EQ(chart.axisUnits(), c.units) << c.name;
+    }
+    chart.draw(store, {true, true, true, true}, 0, 5000, false);
+    // Each unit's axis fits its own values: the volts are not flattened by the degrees.
+    const auto [vLo, vHi] = chart.yRange("V");
+    EXPECT_GE(vLo, 10);
+    EXPECT_LE(vHi, 13);
+    const auto [tLo, tHi] = chart.yRange("℃");
+    EXPECT_LE(tLo, 68);
+    EXPECT_GE(tHi, 80);  // takes in the alarm threshold
+    // 29 values in alarm in 5 s: slots of ~83 ms hold one value each.
+    EXPECT_EQ(chart.alarmsShown(), 29);
+    EXPECT_TRUE(chart.labels().contains("ALM>80"));
+    EXPECT_TRUE(chart.labels().contains("MAX"));
+    // Over a longer stretch the same alarms merge, and the markers say so.
+    chart.draw(store, {true, true, true, true}, 0, 600'000, false);
+    EXPECT_EQ(chart.alarmsShown(), 29);
+    EXPECT_LT(chart.alarmPoints(), 29);
+    EXPECT_TRUE(chart.labels().filter(QRegularExpression("^×\\d+$")).size() > 0) << chart.labels().join(" ").toStdString();
 }
 
 }  // namespace

@@ -70,6 +70,7 @@ struct LibreOfficeWorkbook::Impl {
     Reference<css::lang::XComponent> viewOwner;  // the current document it was kept for
     qint64 launcher = 0;
     QString pipe;
+    QString failure;  // why the last failed call failed
 
     QString program() const {
         return options.program.isEmpty() ? QStringLiteral(VELLORAN_OFFICE_PROGRAM_DIR "/soffice") : options.program;
@@ -79,7 +80,10 @@ struct LibreOfficeWorkbook::Impl {
     // exception is a failure; a lost connection is dropped for good.
     template <typename Body>
     bool attempt(int limitMs, Body&& body) {
-        if (!link.isOpen()) return false;
+        if (!link.isOpen()) {
+            failure = QStringLiteral("オフィスとの接続がありません");
+            return false;
+        }
         ArmedCall armed(watchdog, std::chrono::milliseconds(limitMs));
         try {
             body();
@@ -87,9 +91,11 @@ struct LibreOfficeWorkbook::Impl {
         } catch (const css::uno::Exception& e) {
             // A closed document, a refused cell or a lost connection alike;
             // after a lost connection every later call fails at once.
-            qCDebug(officeLog) << "refused:" << toQString(e.Message);
+            failure = toQString(e.Message);
+            qCDebug(officeLog) << "refused:" << failure;
         } catch (const std::exception& e) {
-            qCDebug(officeLog) << "failed:" << e.what();
+            failure = QString::fromLocal8Bit(e.what());
+            qCDebug(officeLog) << "failed:" << failure;
         }
         return false;
     }
@@ -163,8 +169,10 @@ struct LibreOfficeWorkbook::Impl {
         if (local.is()) return true;
         try {
             local = makeLocalUnoContext(QFileInfo(QStringLiteral(VELLORAN_OFFICE_PROGRAM_DIR)).absoluteFilePath());
-        } catch (const css::uno::Exception&) {
-        } catch (const std::exception&) {
+        } catch (const css::uno::Exception& e) {
+            failure = QStringLiteral("UNO を初期化できません: ") + toQString(e.Message);
+        } catch (const std::exception& e) {
+            failure = QStringLiteral("UNO を初期化できません: ") + QString::fromLocal8Bit(e.what());
         }
         return local.is();
     }
@@ -192,18 +200,28 @@ struct LibreOfficeWorkbook::Impl {
     }
 
     bool start() {
+        failure.clear();
         ignoreBrokenPipes();
         if (!ensureLocalContext()) return false;
         const auto profile = freeProfile();
-        if (!profile || !prepareOfficeProfile(*profile)) return false;
+        if (!profile || !prepareOfficeProfile(*profile)) {
+            failure = QStringLiteral("オフィスのプロファイルを用意できません");
+            return false;
+        }
         const OfficeStart how{program(), *profile, officePipeName(*profile), options.headless};
         const auto pid = startOffice(how);
-        if (!pid) return false;
+        if (!pid) {
+            failure = program() + QStringLiteral(" を起動できません");
+            return false;
+        }
         QElapsedTimer waited;
         waited.start();
         while (!tryConnect(how.pipeName)) {
             // An office that ends before it accepts will not accept.
             if (waited.elapsed() >= options.startTimeoutMs || !processRunning(*pid)) {
+                failure = processRunning(*pid)
+                              ? QStringLiteral("オフィスが %1 秒以内に接続を受け付けません").arg(options.startTimeoutMs / 1000)
+                              : QStringLiteral("オフィスのプロセスが接続前に終了しました");
                 killProcessTree(*pid);
                 return false;
             }
@@ -236,6 +254,8 @@ struct LibreOfficeWorkbook::Impl {
 LibreOfficeWorkbook::LibreOfficeWorkbook(const OfficeOptions& options) : impl_(std::make_unique<Impl>(options)) {}
 
 LibreOfficeWorkbook::~LibreOfficeWorkbook() { release(); }
+
+QString LibreOfficeWorkbook::failure() const { return impl_->failure; }
 
 bool LibreOfficeWorkbook::createApplication() {
     impl_->drop();

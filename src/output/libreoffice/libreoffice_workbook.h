@@ -57,6 +57,7 @@ public:
     bool saveActiveWorkbook() override;
     bool quit() override;
     void release() override;
+    QString failure() const override;
 
     // A new empty workbook saved as an Excel 97 file at path (overwritten).
     bool createWorkbookFile(const QString& path);
