@@ -9,7 +9,7 @@ packages=(
   libcurl4-openssl-dev
   libmosquitto-dev mosquitto openssl mosquitto-clients  # mosquitto_pub: the uplink bench compares with it
   libgtest-dev
-  python3-aiosmtpd
+  python3-aiosmtpd python3-serial  # python3-serial: the pyserial side of bench/serial_bench.py
   libreoffice-dev
   fonts-noto-cjk
   qt6-translations-l10n

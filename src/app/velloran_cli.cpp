@@ -7,6 +7,7 @@
 #include "app/cli_help.h"
 #include "app/cli_run.h"
 #include "app/cli_setup.h"
+#include "base/local_time_zone.h"
 #include "base/program_places.h"
 
 namespace {
@@ -24,6 +25,7 @@ int help(const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    vel::readLocalTimeZoneOnce();  // before Qt or any thread asks for the local time
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();

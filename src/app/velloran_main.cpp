@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
+#include "base/local_time_zone.h"
 #include "engine/engine.h"
 #include "base/program_places.h"
 #include "base/system_clock.h"
@@ -17,6 +18,7 @@
 #include "ui/qt_translations.h"
 
 int main(int argc, char* argv[]) {
+    vel::readLocalTimeZoneOnce();  // before Qt or any thread asks for the local time
     QElapsedTimer sinceStart;
     sinceStart.start();
     QApplication app(argc, argv);
