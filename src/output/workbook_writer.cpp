@@ -1,27 +1,20 @@
 #include "output/workbook_writer.h"
 
-#include <QMetaObject>
-
-#include <algorithm>
 #include <utility>
 
 namespace vel {
 
 WorkbookWriter::WorkbookWriter(Workbook* workbook, std::size_t capacity, QObject* parent)
-    : QObject(parent), workbook_(workbook), capacity_(std::max<std::size_t>(capacity, 1)) {
-    worker_ = std::thread([this] { work(); });
-}
+    : QObject(parent),
+      workbook_(workbook),
+      reports_(this),
+      worker_(capacity, QueueWorker<RunBatch>::WhenFull::DropOldest, [this](RunBatch& batch) { apply(batch); }) {}
 
 WorkbookWriter::~WorkbookWriter() {
-    {
-        std::lock_guard lock(mutex_);
-        quitting_ = true;
-        queue_.clear();
-    }
-    wake_.notify_all();
-    // The call in progress ends within the backend's time limit; a report
-    // it posts dies with this object's queued events.
-    worker_.join();
+    // The batch in progress stops at its next operation; the worker then
+    // drops what waits and joins after the call in progress, which ends
+    // within the backend's time limit. A report it posts dies with reports_.
+    quitting_ = true;
 }
 
 void WorkbookWriter::setOnFailure(std::function<void(WorkbookWriteFailure)> onFailure) {
@@ -31,40 +24,31 @@ void WorkbookWriter::setOnFailure(std::function<void(WorkbookWriteFailure)> onFa
 void WorkbookWriter::setOnDropped(std::function<void(int)> onDropped) { onDropped_ = std::move(onDropped); }
 
 bool WorkbookWriter::post(CellBatch batch) {
-    {
-        std::lock_guard lock(mutex_);
-        if (stopped_) return false;
-        if (queue_.size() >= capacity_) {
-            // Behind by a whole queue: the oldest records give way, so that
-            // the workbook shows the latest ones.
-            const std::size_t excess = queue_.size() - capacity_ + 1;
-            queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(excess));
-            dropped_ += static_cast<int>(excess);
-            if (!dropReported_) {
-                dropReported_ = true;
-                dropDue_ = true;
-                scheduleDelivery();
-            }
+    std::lock_guard lock(mutex_);
+    if (stopped_) return false;
+    // Behind by a whole queue: the oldest records give way, so that the
+    // workbook shows the latest ones.
+    const auto posted = worker_.post({std::move(batch), run_});
+    if (posted.droppedOldest > 0) {
+        dropped_ += static_cast<int>(posted.droppedOldest);
+        if (!dropReported_) {
+            dropReported_ = true;
+            dropDue_ = true;
+            scheduleDelivery();
         }
-        queue_.push_back(std::move(batch));
     }
-    wake_.notify_one();
     return true;
 }
 
 bool WorkbookWriter::finish(std::chrono::milliseconds limit) {
-    bool done = false;
-    {
-        std::unique_lock lock(mutex_);
-        done = idle_.wait_for(lock, limit, [this] { return idleLocked(); });
-    }
-    deliverReports();
+    const bool done = worker_.waitIdle(limit);
+    reports_.runPending();
     return done;
 }
 
 void WorkbookWriter::reset() {
     std::lock_guard lock(mutex_);
-    queue_.clear();
+    worker_.clear();
     stopped_ = false;
     dropped_ = 0;
     dropReported_ = false;
@@ -75,15 +59,12 @@ void WorkbookWriter::reset() {
 
 void WorkbookWriter::abandon() {
     std::lock_guard lock(mutex_);
-    queue_.clear();
+    worker_.clear();
     stopped_ = true;
     ++run_;
 }
 
-bool WorkbookWriter::busy() const {
-    std::lock_guard lock(mutex_);
-    return !idleLocked();
-}
+bool WorkbookWriter::busy() const { return !worker_.idle(); }
 
 bool WorkbookWriter::stopped() const {
     std::lock_guard lock(mutex_);
@@ -95,44 +76,29 @@ int WorkbookWriter::droppedBatches() const {
     return dropped_;
 }
 
-void WorkbookWriter::work() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        wake_.wait(lock, [this] { return quitting_ || !queue_.empty(); });
-        if (quitting_) return;
-        CellBatch batch = std::move(queue_.front());
-        queue_.pop_front();
-        const unsigned run = run_;
-        busy_ = true;
-        lock.unlock();
-
-        // The workbook is called without the lock, so that post() never
-        // waits for the office.
-        std::optional<WorkbookWriteFailure> failed;
-        for (const CellWrite& write : batch) {
-            if (quitting_ || run_ != run) break;
-            if (workbook_ && applyCellWrite(*workbook_, write)) continue;
-            failed = write.kind == CellWrite::Kind::Select ? WorkbookWriteFailure::CellSelect
-                                                           : WorkbookWriteFailure::CellWrite;
-            break;
-        }
-        batch.clear();
-
-        lock.lock();
-        busy_ = false;
-        // A failure of a run that was reset meanwhile belongs to nobody.
-        if (failed && run_ == run && !quitting_) {
-            stopped_ = true;
-            queue_.clear();
-            failureDue_ = failed;
-            scheduleDelivery();
-        }
-        if (idleLocked()) idle_.notify_all();
+void WorkbookWriter::apply(RunBatch& batch) {
+    std::optional<WorkbookWriteFailure> failed;
+    for (const CellWrite& write : batch.writes) {
+        if (quitting_ || run_ != batch.run) break;
+        if (workbook_ && applyCellWrite(*workbook_, write)) continue;
+        failed = write.kind == CellWrite::Kind::Select ? WorkbookWriteFailure::CellSelect
+                                                       : WorkbookWriteFailure::CellWrite;
+        break;
     }
+    batch.writes.clear();
+    if (!failed) return;
+
+    std::lock_guard lock(mutex_);
+    // A failure of a run that was reset meanwhile belongs to nobody.
+    if (run_ != batch.run || quitting_) return;
+    stopped_ = true;
+    worker_.clear();
+    failureDue_ = failed;
+    scheduleDelivery();
 }
 
 void WorkbookWriter::scheduleDelivery() {
-    QMetaObject::invokeMethod(this, [this] { deliverReports(); }, Qt::QueuedConnection);
+    reports_.post([this] { deliverReports(); });
 }
 
 void WorkbookWriter::deliverReports() {

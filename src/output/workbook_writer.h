@@ -27,14 +27,13 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <thread>
 
+#include "base/owner_calls.h"
+#include "base/queue_worker.h"
 #include "output/cell_write.h"
 #include "output/workbook.h"
 
@@ -86,23 +85,26 @@ public:
     int droppedBatches() const;
 
 private:
-    void work();
-    // Asks the writer's thread to deliver the pending reports; called with
-    // mutex_ held.
+    // A record's operations with the run they were posted in.
+    struct RunBatch {
+        CellBatch writes;
+        unsigned run = 0;
+    };
+
+    // On the worker, without mutex_: applies the batch until an operation is
+    // refused, the writer goes or the batch's run is over.
+    void apply(RunBatch& batch);
+    // Queues the delivery of the pending reports; called with mutex_ held.
     void scheduleDelivery();
     void deliverReports();
-    bool idleLocked() const { return queue_.empty() && !busy_; }
 
     Workbook* workbook_;
-    std::size_t capacity_;
     std::function<void(WorkbookWriteFailure)> onFailure_;
     std::function<void(int)> onDropped_;
 
+    // Taken before the queue's own lock, so that post() and the stop after a
+    // failure see the queue and the state below as one.
     mutable std::mutex mutex_;
-    std::condition_variable wake_;  // to the worker: a batch, or the end
-    std::condition_variable idle_;  // to finish(): the queue is done
-    std::deque<CellBatch> queue_;
-    bool busy_ = false;          // the worker is applying a batch
     bool stopped_ = false;       // a write failed in this run
     int dropped_ = 0;            // batches dropped for a full queue in this run
     bool dropReported_ = false;  // the drop of this run was reported (or is due)
@@ -110,8 +112,10 @@ private:
     std::optional<WorkbookWriteFailure> failureDue_;
     // Read by the worker between two operations without the lock.
     std::atomic<bool> quitting_ = false;
-    std::atomic<unsigned> run_ = 0;  // counts reset(): a batch of an earlier run is abandoned
-    std::thread worker_;
+    std::atomic<unsigned> run_ = 0;  // counts reset() and abandon(): a batch of an earlier run is abandoned
+    OwnerCalls reports_;
+    // Last: its worker stops (and the call in progress ends) before the rest goes.
+    QueueWorker<RunBatch> worker_;
 };
 
 }  // namespace vel
