@@ -46,9 +46,8 @@ QString uplinkClientId(const QString& station, const QString& folder) {
 }
 
 QString resolveHost(const QString& host) {
-    addrinfo hints{};
+    addrinfo hints{};  // family 0: IPv4 or IPv6, whichever the name has
     hints.ai_socktype = SOCK_STREAM;
-    hints.ai_family = AF_UNSPEC;
     addrinfo* found = nullptr;
     if (::getaddrinfo(host.toUtf8().constData(), nullptr, &hints, &found) != 0 || !found) return {};
     char text[NI_MAXHOST] = {};
