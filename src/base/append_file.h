@@ -15,6 +15,15 @@
 
 namespace vel {
 
+// Pushes what was written to `fd` to the disk, so a power cut keeps it. A
+// file that cannot be synced at all (a device, a pipe) counts as synced.
+inline bool syncData(int fd) {
+    int rc;
+    do rc = ::fdatasync(fd);
+    while (rc != 0 && errno == EINTR);
+    return rc == 0 || errno == EINVAL || errno == EROFS;
+}
+
 class AppendFile {
 public:
     AppendFile() = default;
@@ -58,14 +67,7 @@ public:
 
     // Pushes what was written to the disk, so a power cut keeps it. A file
     // that cannot be synced at all (a device, a pipe) counts as synced.
-    bool sync() {
-        if (fd_ < 0) return false;
-        int rc;
-        do rc = ::fdatasync(fd_);
-        while (rc != 0 && errno == EINTR);
-        if (rc == 0) return true;
-        return errno == EINVAL || errno == EROFS;
-    }
+    bool sync() { return fd_ >= 0 && syncData(fd_); }
 
     // The size of the open file, -1 when it cannot be read.
     long long size() const {

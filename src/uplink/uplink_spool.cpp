@@ -20,13 +20,6 @@ constexpr int kStateBytes = 20 + 1 + 20 + 1;  // "<next> <acked>\n", each 20 dig
 
 QString segmentName(uint64_t firstSeq) { return QStringLiteral("%1.seg").arg(firstSeq, 20, 10, QLatin1Char('0')); }
 
-bool syncFd(int fd) {
-    int rc;
-    do rc = ::fdatasync(fd);
-    while (rc != 0 && errno == EINTR);
-    return rc == 0 || errno == EINVAL || errno == EROFS;
-}
-
 // A new or removed file survives a power cut only with its folder synced.
 void syncFolder(const QString& folder) {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -182,7 +175,7 @@ bool UplinkSpool::commit() {
     folderDirty_ = false;
     if (stateFd_ < 0) return false;
     if (!stateDirty_) return true;
-    if (!writeState() || !syncFd(stateFd_)) return false;
+    if (!writeState() || !syncData(stateFd_)) return false;
     stateDirty_ = false;
     return true;
 }
