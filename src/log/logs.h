@@ -4,8 +4,9 @@
 // file. Each file is opened at its first line and then kept open, so that a
 // line costs one write. The size is counted from the bytes written (one
 // fstat when the file opens), and a file that a line took past the rotation
-// limit is rotated before the next line, so no line is ever cut. A file that fails to open or to take a line is closed
-// and left alone (handle -1) until the program is restarted. The panes go on
+// limit is rotated before the next line, so no line is ever cut. A file that
+// fails to open or to take a line is closed and left alone (handle -1) until
+// the program is restarted. The panes go on
 // showing the lines whatever happens to the files.
 #include <QString>
 
