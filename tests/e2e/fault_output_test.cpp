@@ -97,6 +97,8 @@ TEST(FaultOutput, ReadOnlyLogFiles) {
     ASSERT_TRUE(QFile::setPermissions(rsLog, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
     // Root writes read-only files: the run then goes to an ordinary user.
     if (::geteuid() == 0) {
+        if (!FaultRun::othersCanRunThePrograms())
+            GTEST_SKIP() << "the build lies in a folder closed to other users: the run cannot go to one";
         ASSERT_TRUE(f.runAsNobody());
     }
     ASSERT_TRUE(f.startSim({}));

@@ -93,6 +93,22 @@ public:
     QByteArray read(const QString& relative) const { return home.read(relative); }
     QString write(const QString& relative, const QByteArray& bytes) const { return home.write(relative, bytes); }
 
+    // Whether another user may run the built programs: every folder above
+    // them, and the programs themselves, open to others. A checkout in a
+    // private folder (mode 0700) is not.
+    static bool othersCanRunThePrograms() {
+        for (const QString& program : {kCli, kSimulator}) {
+            QString path = QFileInfo(program).absoluteFilePath();
+            for (;;) {
+                if (!(QFileInfo(path).permissions() & QFileDevice::ExeOther)) return false;
+                const QString parent = QFileInfo(path).absolutePath();
+                if (parent == path) break;
+                path = parent;
+            }
+        }
+        return true;
+    }
+
     // From now on the simulator and velloran-cli run as "nobody", the
     // program folder handed over to that user. For a test run by root, whom
     // file modes do not stop. False when the folder could not be handed over.
