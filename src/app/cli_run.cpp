@@ -1,30 +1,27 @@
 #include "app/cli_run.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <pthread.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
-#include "app/cli_message_box.h"
-#include "engine/engine.h"
-#include "engine/run_driver.h"
-#include "base/system_clock.h"
-#include "mail/curl_mailer.h"
 #include "output/workbook_backend.h"
-#include "serial/qt_serial_port.h"
-#include "settings/channel0_port.h"
-#include "settings/window_transfer.h"
+#include "serial/serial_port.h"
+#include "station/station.h"
+#include "uplink/uplink_output.h"
 
 namespace vel {
 namespace {
 
 // SIGINT, SIGTERM and SIGHUP (the terminal or the session went away) are
-// blocked and read from a signalfd on the event loop, so the stop runs on the
-// engine's thread between two ticks and writes its data log.
+// blocked and read from a signalfd on the event loop, so the stop reaches
+// every station between two of its ticks and each writes its data log.
 int stopSignalFd() {
     sigset_t set;
     sigemptyset(&set);
@@ -35,114 +32,145 @@ int stopSignalFd() {
     return ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
 }
 
-void printLine(const char* prefix, const QString& text) {
-    std::printf("%s%s\n", prefix, text.toUtf8().constData());
-    std::fflush(stdout);
-}
-
-// Prints what the run monitor would show: each communication and alarm line,
-// and every change of the message and error lines. A service prints only the
-// changes of the error line during the run and the message line at its end.
-class MonitorPrinter {
+// One station's lines on stdout, led by its name when several run: each line
+// goes out whole in one call, so the stations' lines never mix.
+class LinePrinter {
 public:
-    MonitorPrinter(const RunMonitorModel& monitor, bool service) : monitor_(monitor), service_(service) {}
-    void poll() {
-        if (!service_ && monitor_.labelMess != message_) {
-            message_ = monitor_.labelMess;
-            if (!message_.isEmpty()) printLine("message: ", message_);
-        }
-        if (monitor_.labelErrorMess != error_) {
-            error_ = monitor_.labelErrorMess;
-            if (!error_.isEmpty()) printLine("error: ", error_);
-        }
+    explicit LinePrinter(QString lead) : lead_(lead.isEmpty() ? QByteArray() : (lead + QStringLiteral(": ")).toUtf8()) {}
+    void print(const char* prefix, const QString& text) const {
+        std::printf("%s%s%s\n", lead_.constData(), prefix, text.toUtf8().constData());
+        std::fflush(stdout);
     }
-    // The run is over: a service says how it ended.
-    void end() {
-        if (!service_) return;
-        poll();
-        if (!monitor_.labelMess.isEmpty()) printLine("message: ", monitor_.labelMess);
+    // A notice the window would show in a message box.
+    void notice(const QString& text) const {
+        std::fprintf(stderr, "%s%s\n", lead_.constData(), text.toUtf8().constData());
+        std::fflush(stderr);
+    }
+    void error(const QString& text) const {
+        std::fprintf(stderr, "velloran-cli: %s%s\n", lead_.constData(), text.toUtf8().constData());
     }
 
 private:
-    const RunMonitorModel& monitor_;
+    const QByteArray lead_;
+};
+
+// Prints what the run monitor would show: every change of the message and
+// error lines. A service prints only the changes of the error line during
+// the run and the message line at its end. Called on the station's thread.
+class MonitorPrinter {
+public:
+    MonitorPrinter(const LinePrinter& out, bool service) : out_(out), service_(service) {}
+    void afterTick(const RunMonitorModel& monitor) {
+        if (!service_ && monitor.labelMess != message_) {
+            message_ = monitor.labelMess;
+            if (!message_.isEmpty()) out_.print("message: ", message_);
+        }
+        if (monitor.labelErrorMess != error_) {
+            error_ = monitor.labelErrorMess;
+            if (!error_.isEmpty()) out_.print("error: ", error_);
+        }
+        // The run is over: a service says how it ended.
+        if (service_ && monitor.closeVisible && !endPrinted_ && !monitor.labelMess.isEmpty()) {
+            endPrinted_ = true;
+            out_.print("message: ", monitor.labelMess);
+        }
+    }
+
+private:
+    const LinePrinter& out_;
     const bool service_;
     QString message_;
     QString error_;
+    bool endPrinted_ = false;
 };
 
 // Which device the run's Com number reached ("port: Com1 → /dev/ttyUSB0"), or
 // on stderr why it could not be opened, in the system's words: a station's
 // log then says which instrument it talked to.
-void reportPort(const QtSerialPort& port) {
+void reportPort(const SerialPort& port, const LinePrinter& out) {
     if (port.lastDevice().isEmpty() && port.lastOpenError().isEmpty()) return;  // never tried
-    QString line = QStringLiteral("Com") + QString::number(port.portNumber()) + QStringLiteral(" → ") +
-                   port.lastDevice();
-    if (port.lastOpenError().isEmpty()) {
-        printLine("port: ", line);
-        return;
-    }
-    std::fprintf(stderr, "velloran-cli: %s: %s\n", line.toUtf8().constData(), port.lastOpenError().toUtf8().constData());
+    const QString line = QStringLiteral("Com") + QString::number(port.portNumber()) + QStringLiteral(" → ") +
+                         port.lastDevice();
+    if (port.lastOpenError().isEmpty()) out.print("port: ", line);
+    else out.error(line + QStringLiteral(": ") + port.lastOpenError());
 }
+
+// One folder's station with its printers.
+struct CliStation {
+    LinePrinter out;
+    MonitorPrinter printer;
+    std::unique_ptr<Station> station;
+    bool ended = false;
+    bool started = false;
+
+    CliStation(const QString& lead, bool service) : out(lead), printer(out, service) {}
+};
 
 }  // namespace
 
-int runRun(const QStringList& args, const ProgramFolder& folder) {
+int runRun(const QStringList& args, const std::vector<ProgramFolder>& folders) {
     const bool service = args == QStringList{QStringLiteral("--service")};
-    if (!args.isEmpty() && !service) return 2;
+    if ((!args.isEmpty() && !service) || folders.empty()) return 2;
     const int signalFd = stopSignalFd();
     if (signalFd < 0) {
         std::perror("velloran-cli: signalfd");
         return 1;
     }
     QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
-    StderrMessageBox messages;
-    SystemClock clock;
-    QtSerialPort port(folder);
-    CurlMailer mailer(clock);
-    const std::unique_ptr<Workbook> workbookBackend = makeWorkbookBackend(folder);
 
-    Engine engine(EnginePlatform{clock, messages, port, mailer, folder,
-                                 [] { QCoreApplication::processEvents(); }, [] {}, /*outputThreads=*/true});
-    engine.workbook().app = workbookBackend.get();
-    // The communication log would flood a journal: every line sent and received.
-    if (!service) engine.lineHooks().rsLine = [](const QString& line) { printLine("rs: ", line); };
-    engine.lineHooks().alarmLine = [](const QString& line) { printLine("alarm: ", line); };
-    MonitorPrinter printer(engine.monitor(), service);
-
-    if (!engine.startUp()) return 1;
-    // As the main window loads: read setup.dat onto the record and the port,
-    // show it in the fields (which corrects values out of range) and take the
-    // panels back as the start button does.
-    loadSettings(engine.settings(), folder, messages, configurePortOf(port));
-    WindowFields fields;
-    applySettingsToWindow(engine.settings(), fields);
-    collectFilePanel(fields, engine.settings());
-    collectConditionsPanel(fields, engine.settings());
-    if (engine.settings().workbookOn) {
-        QString path = engine.settings().workbookPath;
-        openWorkbookConnection(engine.workbook(), path, engine.settings().workbookPath, messages);
+    std::vector<std::unique_ptr<CliStation>> stations;
+    int rc = 0;
+    int running = 0;
+    const auto ended = [&](CliStation& s) {
+        if (s.ended) return;
+        s.ended = true;
+        if (--running == 0) QCoreApplication::exit(rc);
+    };
+    for (const ProgramFolder& folder : folders) {
+        auto s = std::make_unique<CliStation>(folders.size() > 1 ? QFileInfo(folder.root).fileName() : QString(),
+                                              service);
+        CliStation& cs = *s;
+        StationView view;
+        view.notice = [&cs](const QString& text, bool) { cs.out.notice(text); };
+        view.startAnswered = [&cs, &rc, &ended](bool started) {
+            cs.started = started;
+            if (started) return;
+            rc = 1;
+            ended(cs);
+        };
+        view.runOver = [&cs, &ended] { ended(cs); };
+        StationLines lines;
+        // The communication log would flood a journal: every line sent and received.
+        if (!service) lines.rsLine = [&cs](const QString& line) { cs.out.print("rs: ", line); };
+        lines.alarmLine = [&cs](const QString& line) { cs.out.print("alarm: ", line); };
+        lines.afterTick = [&cs](const RunMonitorModel& monitor) { cs.printer.afterTick(monitor); };
+        lines.runStarted = [&cs](const SerialPort& port) { reportPort(port, cs.out); };
+        StationOptions options;
+        options.makeWorkbook = [](const ProgramFolder& f) { return makeWorkbookBackend(f); };
+        options.runOutputs = {uplinkRunOutput()};
+        cs.station = std::make_unique<Station>(folder, std::move(options), std::move(view), std::move(lines));
+        stations.push_back(std::move(s));
+    }
+    for (const auto& s : stations)
+        if (!s->station->startUp()) return 1;  // no usable clock: the message has been shown
+    for (const auto& s : stations) {
+        ++running;
+        s->station->startUnattended();
     }
 
-    const bool started = engine.startRun();
-    reportPort(port);
-    if (!started) return 1;
-    printer.poll();
-
-    RunDriver driver(engine);
-    driver.afterTick = [&] { printer.poll(); };
-    driver.runOver = [] { QCoreApplication::exit(0); };
-    // The stop signal is read between two ticks, as the run monitor's "終了" is.
+    // The stop signal reaches every station between two of its ticks, as the
+    // run monitor's "終了" does.
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
         signalfd_siginfo info;
         while (::read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
         }
-        driver.stopNow();
+        for (const auto& s : stations) s->station->stopNow();
     });
-    driver.start();
-    const int rc = QCoreApplication::exec();
-    printer.end();
+    rc = QCoreApplication::exec() == 0 ? rc : 1;
     // The main window saves the settings when it closes.
-    saveSettings(engine.settings(), portSlotOf(port), folder, messages);
+    for (const auto& s : stations)
+        if (s->started) s->station->saveSettings();
+    stations.clear();
     ::close(signalFd);
     return rc;
 }

@@ -30,19 +30,24 @@ int main(int argc, char** argv) {
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
 
-    // The program folder option may stand anywhere on the line.
-    QString home;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] != QLatin1String("--home")) continue;
+    // The program folder option may stand anywhere on the line; run takes
+    // several, one station each.
+    QStringList homes;
+    for (qsizetype i = 0; i < args.size();) {
+        if (args[i] != QLatin1String("--home")) {
+            ++i;
+            continue;
+        }
         if (i + 1 >= args.size()) return usage();
-        home = args[i + 1];
+        homes.append(args[i + 1]);
         args.remove(i, 2);
-        break;
     }
+    const QString home = homes.value(0);
     if (args.isEmpty()) return usage();
     const QString cmd = args.takeFirst();
     if (cmd == QLatin1String("--help") || cmd == QLatin1String("-h")) return help(vel::kCliUsage);
     const bool wantsHelp = args.contains(QLatin1String("--help"));
+    if (homes.size() > 1 && cmd != QLatin1String("run")) return usage();
 
     // Chosen only for the commands that use it: a per-user folder is created on choosing.
     const auto folder = [&home] { return vel::chooseProgramFolder(vel::runningProgramPlaces(home)); };
@@ -51,9 +56,12 @@ int main(int argc, char** argv) {
         rc = wantsHelp ? help(vel::kCheckHelp) : vel::runCheck(args);
     } else if (cmd == QLatin1String("run")) {
         if (wantsHelp) return help(vel::kRunHelp);
-        const vel::ProgramFolder chosen = folder();
-        // Named before the run starts; the run writes them to its alarm log too.
-        vel::printSettingNotes(vel::readExtensionSettings(chosen.extensionIni()));
+        std::vector<vel::ProgramFolder> chosen;
+        for (const QString& h : homes.isEmpty() ? QStringList{QString()} : homes) {
+            chosen.push_back(vel::chooseProgramFolder(vel::runningProgramPlaces(h)));
+            // Named before the run starts; the run writes them to its alarm log too.
+            vel::printSettingNotes(vel::readExtensionSettings(chosen.back().extensionIni()));
+        }
         rc = vel::runRun(args, chosen);
     } else if (cmd == QLatin1String("setup")) {
         // The command names its own refusals; the usage would bury them.

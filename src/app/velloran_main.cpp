@@ -1,17 +1,16 @@
-// velloran: the main window and the run monitor on the engine, with the real
-// clock, serial port, mail library and spreadsheet. The program folder is the
+// velloran: the main window and the run monitor on one station (its engine on
+// a thread of its own, with the real clock, serial port, mail library and
+// spreadsheet). The program folder is the
 // executable's folder, or ~/.local/share/velloran for an installed program;
 // there are no command-line options.
 #include <QApplication>
 #include <QElapsedTimer>
 
 #include "base/local_time_zone.h"
-#include "engine/engine.h"
 #include "base/program_places.h"
-#include "base/system_clock.h"
-#include "mail/curl_mailer.h"
 #include "output/workbook_backend.h"
-#include "serial/qt_serial_port.h"
+#include "station/station.h"
+#include "uplink/uplink_output.h"
 #include "ui/first_paint_report.h"
 #include "ui/form_main.h"
 #include "ui/qt_message_box.h"
@@ -28,18 +27,21 @@ int main(int argc, char* argv[]) {
     const vel::ProgramPlaces places = vel::runningProgramPlaces({});
     const vel::ProgramFolder folder = vel::chooseProgramFolder(places);
     vel::ui::QtMessageBox messages;
-    vel::SystemClock clock;
-    vel::QtSerialPort port(folder);
-    vel::CurlMailer mailer(clock);
-    const std::unique_ptr<vel::Workbook> workbook = vel::makeWorkbookBackend(folder);
+    vel::StationOptions options;
+    options.makeWorkbook = [](const vel::ProgramFolder& f) { return vel::makeWorkbookBackend(f); };
+    options.runOutputs = {vel::uplinkRunOutput()};
+    vel::StationView view;
+    view.notice = [&messages](const QString& text, bool warning) {
+        if (warning) messages.warning(text);
+        else messages.info(text);
+    };
+    vel::Station station(folder, std::move(options), std::move(view));
+    if (!station.startUp()) {  // no usable clock
+        QCoreApplication::processEvents();  // the station's notice
+        return 1;
+    }
 
-    vel::Engine engine(vel::EnginePlatform{clock, messages, port, mailer, folder,
-                                           [] { QCoreApplication::processEvents(); },
-                                           [] { QApplication::beep(); }, /*outputThreads=*/true});
-    engine.workbook().app = workbook.get();
-    if (!engine.startUp()) return 1;  // no usable clock: the message has been shown
-
-    vel::ui::FormMain formMain(engine);
+    vel::ui::FormMain formMain(station, messages);
     messages.owner = [&formMain]() -> QWidget* {
         vel::ui::FormExe* exe = formMain.formExe();
         return exe && exe->isVisible() ? static_cast<QWidget*>(exe) : &formMain;

@@ -215,7 +215,7 @@ void Engine::closeCycle(int index) {
         run_.stepPhase = 0;
         evaluatePending();
         silenceCheck();  // before the record goes out, so that its mail check sees the change
-        stream_.publish(ClosedRecord{run_.valueCount, &tables_, timer_.localNow()});
+        stream_.publish(ClosedRecord{run_.valueCount, &tables_, timer_.localNow(), {}});
         run_.evaluatedCount = 0;
         run_.valueCount = 0;
         if (settings_.numberColumnOn) {
@@ -243,6 +243,7 @@ void Engine::closeCycle(int index) {
 void Engine::endOfRun() {
     MailContext mail = mailContext();
     mailCheck(mail, false);
+    stream_.publish(RunEvent{RunPhase::Ending, timer_.localNow(), &tables_, {}});
     finishOutputThreads();
     run_.runEndDate = timer_.localNow();
     monitor_.lampColour = kColourRed;
@@ -253,6 +254,7 @@ void Engine::endOfRun() {
     monitor_.closeVisible = true;
     monitor_.focus = MonitorFocus::Close;
     run_.running = false;
+    runIsOver();
 }
 
 }  // namespace vel

@@ -26,6 +26,7 @@
 #include "measure/measure_context.h"
 #include "measure/monitor_output.h"
 #include "measure/record_stream.h"
+#include "measure/run_output.h"
 #include "measure/workbook_output.h"
 #include "monitor/run_monitor_model.h"
 #include "output/csv_writer.h"
@@ -37,7 +38,6 @@
 #include "serial/serial_port.h"
 #include "settings/extension_settings.h"
 #include "settings/settings_record.h"
-#include "uplink/uplink_output.h"
 
 namespace vel {
 
@@ -54,6 +54,8 @@ struct EnginePlatform {
     // server or office never holds the loop (the program). Without them they
     // are sent at once, in the loop's order (unit tests).
     bool outputThreads = false;
+    // The station's id on the record stream (the program folder's name).
+    QString station = QString();
 };
 
 // Fields of the main window that the engine refreshes during a run. Each hook
@@ -139,6 +141,9 @@ public:
     // "終了" on the run monitor: asks, and stops the run on Yes (after the
     // step in progress, when asked from inside one).
     void requestStop();
+    // The stop once the user has confirmed it (the window asks first): after
+    // the step in progress, when it comes from inside one.
+    void stopConfirmed();
     // The forced end: port and CSV closed, data log written.
     void forceEnd();
 
@@ -176,6 +181,8 @@ public:
     MainWindowHooks& hooks() { return hooks_; }
     LineHooks& lineHooks() { return lineHooks_; }
     RecordStream& stream() { return stream_; }
+    // An output that lives for each run from now on (see RunOutput).
+    void addRunOutput(RunOutputFactory factory) { runOutputFactories_.push_back(std::move(factory)); }
     const EnginePlatform& platform() const { return platform_; }
     const Timer& timer() const { return timer_; }
     // The main window's unload: the CSV file and both logs closed.
@@ -201,7 +208,7 @@ private:
     MainWindowHooks hooks_;
     // Evaluated values and closed records go out here; every output of a
     // run is a subscriber (more may subscribe: the trend view, the uplink).
-    RecordStream stream_;
+    RecordStream stream_{platform_.station};
 
     void executeCommand(const ScriptCommand& command, int index);
     void evaluatePending();
@@ -222,6 +229,8 @@ private:
     MailContext mailContext();
     void startOutputThreads();
     void finishOutputThreads();
+    void startRunOutputs();
+    void runIsOver();
     // The station watch (engine/station_ops.cpp).
     void startStationWatch();
     void stationChange(const QString& text, bool raised);
@@ -246,9 +255,16 @@ private:
     // gone before the log and the clock their reports use.
     std::unique_ptr<MailOutbox> mailOutbox_;
     std::unique_ptr<WorkbookWriter> workbookWriter_;
-    // The MQTT uplink of a run when velloran.ini names a broker; a subscriber
-    // from the run's start to its end.
-    std::unique_ptr<UplinkOutput> uplink_;
+    // The subscriptions of the outputs above, for the engine's life.
+    std::vector<Subscription> outputSubscriptions_;
+    // The outputs of one run (the uplink, those tests add), made from their
+    // factories at the run's start and dropped when it is over.
+    struct LiveRunOutput {
+        std::unique_ptr<RunOutput> output;
+        Subscription subscription;
+    };
+    std::vector<RunOutputFactory> runOutputFactories_;
+    std::vector<LiveRunOutput> runOutputs_;
     ReconnectSchedule reconnect_;
     SilenceWatch silence_;
     bool inLoop_ = false;

@@ -27,6 +27,11 @@ void RunDriver::requestStop() {
     settle();
 }
 
+void RunDriver::stopConfirmed() {
+    engine_.stopConfirmed();
+    settle();
+}
+
 void RunDriver::stopNow() {
     if (engine_.running()) engine_.forceEnd();
     settle();

@@ -33,6 +33,8 @@ public:
     void continueAfterPause();
     // "終了": asks, and stops the run on Yes.
     void requestStop();
+    // "終了" once the user has confirmed it (the window asked).
+    void stopConfirmed();
     // A stop without asking (a stop signal), between two ticks.
     void stopNow();
 

@@ -132,6 +132,11 @@ void Engine::continueAfterPause() {
 void Engine::requestStop() {
     if (!run_.running) return;
     if (!platform_.messages.ask(QStringLiteral("データ取得を終了しますか？"))) return;
+    stopConfirmed();
+}
+
+void Engine::stopConfirmed() {
+    if (!run_.running) return;
     // A step is never cut in half: a stop confirmed while one runs (its
     // message box open) is carried out when the step is done.
     if (inLoop_) stopAfterStep_ = true;
@@ -144,6 +149,7 @@ void Engine::closeOutputs() {
 }
 
 void Engine::forceEnd() {
+    stream_.publish(RunEvent{RunPhase::Ending, timer_.localNow(), &tables_, {}});
     finishOutputThreads();
     run_.paused = false;
     monitor_.nextVisible = false;
@@ -157,6 +163,7 @@ void Engine::forceEnd() {
     monitor_.focus = MonitorFocus::Close;
     monitor_.lampColour = kColourRed;
     monitor_.labelMess = QStringLiteral("強制終了しました！ 「戻る」ボタンを押して下さい");
+    runIsOver();
 }
 
 }  // namespace vel
@@ -168,19 +175,13 @@ namespace {
 // (the mail library's own limit) and one office call (the backend's).
 constexpr std::chrono::milliseconds kMailFinishLimit{35'000};
 constexpr std::chrono::milliseconds kWorkbookFinishLimit{15'000};
-// The uplink waits this long for the broker's acknowledgements; what is not
-// acknowledged by then stays in the spool for the next run.
-constexpr std::chrono::milliseconds kUplinkFinishLimit{5'000};
 
 }  // namespace
 
 void Engine::startOutputThreads() {
+    startRunOutputs();
     if (!platform_.outputThreads) return;
     if (!mailOutbox_) mailOutbox_ = std::make_unique<MailOutbox>(platform_.mailer);
-    if (const std::optional<UplinkConfig> config = uplinkConfig(extensions_, platform_.folder); config && !uplink_) {
-        uplink_ = std::make_unique<UplinkOutput>(*config, settings_, log_, [this] { return timer_.localNow(); });
-        stream_.subscribe(*uplink_);
-    }
     if (!workbook_.app) return;
     if (!workbookWriter_) {
         workbookWriter_ = std::make_unique<WorkbookWriter>(workbook_.app);
@@ -207,11 +208,25 @@ void Engine::finishOutputThreads() {
     // as closed until the user opens it again.
     if (!finishWriter(workbook_, kWorkbookFinishLimit))
         log_.alarmLogLine(loglines::workbookCallUnfinished(timer_.localNow()));
-    if (uplink_) {
-        uplink_->finish(kUplinkFinishLimit);
-        stream_.unsubscribe(*uplink_);
-        uplink_.reset();
+    for (LiveRunOutput& live : runOutputs_) live.output->finish();
+}
+
+void Engine::startRunOutputs() {
+    runOutputs_.clear();
+    const RunOutputContext context{settings_, extensions_, platform_.folder, log_,
+                                   [this] { return timer_.localNow(); }, platform_.station};
+    for (const RunOutputFactory& make : runOutputFactories_) {
+        std::unique_ptr<RunOutput> output = make(context);
+        if (!output) continue;
+        Subscription subscription = stream_.subscribe(*output);
+        runOutputs_.push_back(LiveRunOutput{std::move(output), std::move(subscription)});
     }
+}
+
+// The last event of a run; its outputs are dropped after they heard it.
+void Engine::runIsOver() {
+    stream_.publish(RunEvent{RunPhase::Over, timer_.localNow(), &tables_, {}});
+    runOutputs_.clear();
 }
 
 }  // namespace vel

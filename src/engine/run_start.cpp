@@ -29,7 +29,7 @@ Engine::Engine(EnginePlatform p)
     platform_.port.setEventHandler([this](const CommEvent& event) { receiveEvent(event); });
     for (RecordSubscriber* output : std::initializer_list<RecordSubscriber*>{
              &workbookOutput_, &monitorOutput_, &alarmLogOutput_, &csvOutput_, &mailOutput_})
-        stream_.subscribe(*output);
+        outputSubscriptions_.push_back(stream_.subscribe(*output));
 }
 
 bool Engine::startUp() {
@@ -108,6 +108,7 @@ bool Engine::startRun() {
     run_.evaluatedCount = 0;
     run_.endRequested = false;
     run_.running = true;
+    stream_.publish(RunEvent{RunPhase::Started, run_.runStartDate, &tables_, {}});
     processEvents();
     return true;
 }

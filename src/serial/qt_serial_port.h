@@ -52,11 +52,8 @@ public:
 
     void setEventHandler(EventHandler handler) override { handler_ = std::move(handler); }
 
-    // The device the last open tried (where the dev/comN link leads), and the
-    // system's reason when it could not be opened (empty after a success):
-    // velloran-cli tells the operator which device a station uses.
-    QString lastDevice() const { return lastDevice_; }
-    QString lastOpenError() const { return lastOpenError_; }
+    QString lastDevice() const override { return lastDevice_; }
+    QString lastOpenError() const override { return lastOpenError_; }
 
 private:
     bool openDevice(QString device);

@@ -87,6 +87,12 @@ public:
 
     // Called for every communication event, on the thread that runs the engine.
     virtual void setEventHandler(EventHandler handler) = 0;
+
+    // The device the last open tried (where the dev/comN link leads), and the
+    // system's reason when it could not be opened (empty after a success):
+    // velloran-cli tells the operator which device a station uses.
+    virtual QString lastDevice() const { return {}; }
+    virtual QString lastOpenError() const { return {}; }
 };
 
 }  // namespace vel

@@ -25,17 +25,19 @@ double trendValue(const QString& text) {
 }
 
 void TrendOutput::valueEvaluated(const EvaluatedValue& value) {
-    const DataItem& item = value.item();
-    const QString name = item.name.isEmpty() ? QStringLiteral("D%1").arg(value.index + 1) : item.name;
-    store_.setLimits(value.index, limitsOf(item));
-    if (unitOf && value.index >= 0) {
-        const auto slot = static_cast<std::size_t>(value.index);
+    take(value.index, value.itemNumber, value.item(), value.at);
+}
+
+void TrendOutput::take(int index, int itemNumber, const DataItem& item, const QDateTime& at) {
+    const QString name = item.name.isEmpty() ? QStringLiteral("D%1").arg(index + 1) : item.name;
+    store_.setLimits(index, limitsOf(item));
+    if (unitOf && index >= 0) {
+        const auto slot = static_cast<std::size_t>(index);
         if (unitAsked_.size() <= slot) unitAsked_.resize(slot + 1, false);
-        if (!unitAsked_[slot]) store_.setUnit(value.index, unitOf(value.index));
+        if (!unitAsked_[slot]) store_.setUnit(index, unitOf(index));
         unitAsked_[slot] = true;
     }
-    store_.add(value.index, value.itemNumber, name, value.at.toMSecsSinceEpoch(), trendValue(item.valueText),
-               item.alarm);
+    store_.add(index, itemNumber, name, at.toMSecsSinceEpoch(), trendValue(item.valueText), item.alarm);
 }
 
 }  // namespace vel::trend

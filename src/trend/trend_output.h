@@ -21,6 +21,8 @@ class TrendOutput : public RecordSubscriber {
 public:
     explicit TrendOutput(Store& store) : store_(store) {}
     void valueEvaluated(const EvaluatedValue& value) override;
+    // One value of an item (the same, off the run's thread).
+    void take(int index, int itemNumber, const DataItem& item, const QDateTime& at);
 
     // The unit of the item at a value index (the run's settings); asked once
     // an item, when its first value comes.

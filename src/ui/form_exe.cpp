@@ -53,8 +53,13 @@ QString savedAt(const ProgramFolder& folder, const char* file) {
 
 }  // namespace
 
-FormExe::FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent)
-    : QWidget(parent), engine_(engine), onClosed_(std::move(onClosed)), design_(exeDesign()) {
+FormExe::FormExe(Station& station, MessageBox& messages, std::function<void()> onClosed, QWidget* parent)
+    : QWidget(parent),
+      station_(station),
+      messages_(messages),
+      opening_(station.opening()),
+      onClosed_(std::move(onClosed)),
+      design_(exeDesign()) {
     setObjectName(QStringLiteral("FormExe"));
     setWindowTitle(QStringLiteral("Velloran （通信処理）"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -68,33 +73,33 @@ FormExe::FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent
     commandRsEnd_->show();
     commandNext_->hide();
     labelSetumei_->hide();
-    checkRsLog_->setChecked(engine_.settings().rsLogEnabled);
-    checkAlarmLog_->setChecked(engine_.settings().alarmLogEnabled);
+    checkRsLog_->setChecked(opening_.rsLogEnabled);
+    checkAlarmLog_->setChecked(opening_.alarmLogEnabled);
     showLogSwitches();
     setDetail(false);
     refresh();
 
-    trendOutput_.unitOf = [this](int index) { return itemUnit(engine_.extensions(), index); };
-    engine_.stream().subscribe(trendOutput_);
+    trendOutput_.unitOf = [this](int index) { return itemUnit(opening_.extensions, index); };
+    station_.watchValues([this](const ValueSeen& v) { trendOutput_.take(v.index, v.itemNumber, v.item, v.at); });
     trendSubscribed_ = true;
-    driver_ = new RunDriver(engine_, this);
-    driver_->setObjectName(QStringLiteral("Timer1"));
-    driver_->afterTick = [this] { refreshAtMostEveryTick(); };
     refreshTimer_.setSingleShot(true);
     connect(&refreshTimer_, &QTimer::timeout, this, [this] {
         refresh();
         sinceRefresh_.start();
     });
-    driver_->start();
+    station_.view().monitorChanged = [this](const RunMonitorModel&) { refreshAtMostEveryTick(); };
+    station_.setMonitorWanted(true);
 }
 
 FormExe::~FormExe() { stopTrend(); }
 
-// The trend stops with the window's close: a closed window is deleted later,
-// when the engine it was opened on may be gone.
+// The trend and the reports stop with the window's close: a closed window is
+// deleted later, when the station it was opened on may be gone.
 void FormExe::stopTrend() {
     if (!trendSubscribed_) return;
-    engine_.stream().unsubscribe(trendOutput_);
+    station_.watchValues({});
+    station_.view().monitorChanged = nullptr;
+    station_.setMonitorWanted(false);
     trendSubscribed_ = false;
 }
 
@@ -143,10 +148,8 @@ void FormExe::buildTabs() {
     tab_->addTab(buildDataTab(), QStringLiteral("データモニター"));
     tab_->addTab(buildTermTab(), QStringLiteral("通信ログ"));
     tab_->addTab(buildAlarmTab(), QStringLiteral("アラームログ"));
-    trendView_ = new TrendView(trendStore_, engine_.platform().messages, engine_.platform().folder.root);
-    trendView_->station = [this] {
-        return pictureStation(engine_.extensions().uplinkStation, engine_.platform().folder.root);
-    };
+    trendView_ = new TrendView(trendStore_, messages_, station_.folder().root);
+    trendView_->station = [this] { return pictureStation(opening_.extensions.uplinkStation, station_.folder().root); };
     tab_->addTab(trendView_, QStringLiteral("トレンド"));
 }
 
@@ -162,7 +165,7 @@ QWidget* FormExe::buildDataTab() {
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::NoSelection);
     for (int c = 0; c < kGridColumns; ++c) grid_->setColumnWidth(c, px(kColumnTwips[c]));
-    labelDataLogFile_ = label(page, savedAt(engine_.platform().folder, "DataLog.log"), "LabelDataLogFile");
+    labelDataLogFile_ = label(page, savedAt(station_.folder(), "DataLog.log"), "LabelDataLogFile");
     return page;
 }
 
@@ -171,13 +174,10 @@ QWidget* FormExe::buildTermTab() {
     txtTerm_ = pane(page, "txtTerm");
     labelSetumei_ = label(page, QStringLiteral("●：送信 ○：受信"), "LabelSetumei");
     checkRsLog_ = checkBox(page, "CheckRsLog", QStringLiteral("通信ﾛｸﾞ保存"));
-    labelRsLogFile_ = label(page, savedAt(engine_.platform().folder, "RsLog.log"), "LabelRsLogFile");
+    labelRsLogFile_ = label(page, savedAt(station_.folder(), "RsLog.log"), "LabelRsLogFile");
     labelErrorMess_ = label(page, QString(), "LabelErrorMess");
     setTextColour(labelErrorMess_, Qt::red);
-    connect(checkRsLog_, &QCheckBox::toggled, this, [this](bool on) {
-        engine_.settings().rsLogEnabled = on;
-        showLogSwitches();
-    });
+    connect(checkRsLog_, &QCheckBox::toggled, this, [this] { logSwitchesChanged(); });
     return page;
 }
 
@@ -185,12 +185,14 @@ QWidget* FormExe::buildAlarmTab() {
     auto* page = new QWidget;
     txtLog_ = pane(page, "txtLog");
     checkAlarmLog_ = checkBox(page, "CheckAlarmLog", QStringLiteral("ｱﾗｰﾑﾛｸﾞ保存"));
-    labelAlarmLogFile_ = label(page, savedAt(engine_.platform().folder, "AlarmLog.log"), "LabelAlarmLogFile");
-    connect(checkAlarmLog_, &QCheckBox::toggled, this, [this](bool on) {
-        engine_.settings().alarmLogEnabled = on;
-        showLogSwitches();
-    });
+    labelAlarmLogFile_ = label(page, savedAt(station_.folder(), "AlarmLog.log"), "LabelAlarmLogFile");
+    connect(checkAlarmLog_, &QCheckBox::toggled, this, [this] { logSwitchesChanged(); });
     return page;
+}
+
+void FormExe::logSwitchesChanged() {
+    station_.setLogSwitches(checkRsLog_->isChecked(), checkAlarmLog_->isChecked());
+    showLogSwitches();
 }
 
 void FormExe::showLogSwitches() {
@@ -244,8 +246,8 @@ void FormExe::resizeEvent(QResizeEvent* event) {
 // While the loop runs tick after tick at once, the window is redrawn at the
 // usual tick rate, not after every step; a run that is over is shown at once.
 void FormExe::refreshAtMostEveryTick() {
-    if (engine_.running() && sinceRefresh_.isValid() && sinceRefresh_.elapsed() < RunDriver::kUsualTickMs) {
-        if (!refreshTimer_.isActive()) refreshTimer_.start(RunDriver::kUsualTickMs);
+    if (station_.running() && sinceRefresh_.isValid() && sinceRefresh_.elapsed() < kUsualTickMs) {
+        if (!refreshTimer_.isActive()) refreshTimer_.start(kUsualTickMs);
         return;
     }
     refresh();
@@ -253,7 +255,7 @@ void FormExe::refreshAtMostEveryTick() {
 }
 
 void FormExe::refresh() {
-    const RunMonitorModel& m = engine_.monitor();
+    const RunMonitorModel& m = station_.monitor();
     if (m.lampColour != lampShown_) {
         setTextColour(labelLamp_, colourOf(m.lampColour));
         lampShown_ = m.lampColour;
@@ -278,15 +280,21 @@ void FormExe::refresh() {
     }
 }
 
-void FormExe::commandNext() { driver_->continueAfterPause(); }
+void FormExe::commandNext() { station_.continueAfterPause(); }
 
-void FormExe::commandRsEnd() { driver_->requestStop(); }
+// The stop question is asked here, by the window; the station only hears the
+// answer, so its run never waits on a person.
+void FormExe::commandRsEnd() {
+    if (!station_.running()) return;
+    if (!messages_.ask(QStringLiteral("データ取得を終了しますか？"))) return;
+    station_.stop();
+}
 
 void FormExe::commandClose() { close(); }
 
 // During a run the window stays: only a run that is over can be left.
 void FormExe::closeEvent(QCloseEvent* event) {
-    if (!engine_.monitor().closeVisible) {
+    if (!station_.monitor().closeVisible) {
         event->ignore();
         return;
     }

@@ -2,17 +2,18 @@
 // The run monitor "Velloran （通信処理）": the lamp, the message line, the
 // 次へ / 終了 / 戻る buttons, the detail switch and the four tabs (values,
 // communication log, alarm log, trend). The trend is filled from the record
-// stream from the run's first value while the window is open. Its run driver ticks the engine; after the
-// ticks it shows the engine's run monitor model. It keeps nothing the engine
-// needs.
+// stream from the run's first value while the window is open. It shows the
+// run monitor model the station reports and tells the station the buttons;
+// it keeps nothing the run needs.
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
 
+#include "base/message_box.h"
 #include "engine/engine.h"
-#include "engine/run_driver.h"
+#include "station/station.h"
 #include "trend/trend_output.h"
 #include "ui/exe_layout.h"
 
@@ -32,7 +33,8 @@ class FormExe : public QWidget {
 public:
     // `onClosed` runs when the window closes after the run is over (the main
     // window comes back).
-    FormExe(Engine& engine, std::function<void()> onClosed, QWidget* parent = nullptr);
+    // `messages` asks the stop question.
+    FormExe(Station& station, MessageBox& messages, std::function<void()> onClosed, QWidget* parent = nullptr);
     ~FormExe() override;
 
     // Shows the model in the widgets.
@@ -47,7 +49,6 @@ public:
     void setDetail(bool detail);
     bool detail() const;
 
-    RunDriver* driver() const { return driver_; }
     TrendView* trendView() const { return trendView_; }
 
 protected:
@@ -62,9 +63,12 @@ private:
     QWidget* buildAlarmTab();
     void applyLayout(const ExeLayout& layout);
     void showLogSwitches();
+    void logSwitchesChanged();
     void stopTrend();
 
-    Engine& engine_;
+    Station& station_;
+    MessageBox& messages_;
+    RunOpening opening_;  // the run's settings the window shows
     std::function<void()> onClosed_;
     ExeDesign design_;
     trend::Store trendStore_;
@@ -72,7 +76,6 @@ private:
     bool trendSubscribed_ = false;
     void refreshAtMostEveryTick();
 
-    RunDriver* driver_;
     QTimer refreshTimer_;  // the redraw held back while ticks come at once
     QLabel* labelLamp_;
     QLabel* labelMess_;

@@ -30,11 +30,11 @@ constexpr int kPanelTopTwips = 90;
 
 }  // namespace
 
-FormMain::FormMain(Engine& engine, QWidget* parent)
+FormMain::FormMain(Station& station, MessageBox& messages, QWidget* parent)
     : QMainWindow(parent),
-      engine_(engine),
-      context_{engine.settings(), engine.workbook(), engine.platform().port, engine.platform().messages,
-               engine.platform().folder} {
+      station_(station),
+      engine_(station.engine()),
+      context_{engine_.settings(), engine_.workbook(), station.port(), messages, station.folder()} {
     setObjectName(QStringLiteral("FormMain"));
     context_.alarmLogLine = [this](const QString& line) { engine_.log().alarmLogLine(line); };
     setWindowTitle(QStringLiteral("Velloran"));
@@ -55,15 +55,15 @@ FormMain::FormMain(Engine& engine, QWidget* parent)
     connect(rs_->commandRsNg, &QAbstractButton::clicked, this, [this] { commandRsNg(); });
     connect(ext_->commandExtOk, &QAbstractButton::clicked, this, [this] { commandExtOk(); });
     connect(ext_->commandExtNg, &QAbstractButton::clicked, this, [this] { showMainPanel(); });
-    connectEngineHooks();
+    connectStation();
     cond_->hide();
     rs_->hide();
     ext_->hide();
 }
 
 FormMain::~FormMain() {
-    engine_.hooks() = MainWindowHooks{};
     delete exe_.data();
+    station_.view() = StationView{};
 }
 
 void FormMain::buildMenus() {
@@ -90,14 +90,19 @@ void FormMain::buildMenus() {
     menuDoc_ = item(helpMenu, "MenuDoc", QStringLiteral("ヘルプ"), &FormMain::menuDoc);
 }
 
-void FormMain::connectEngineHooks() {
-    engine_.hooks().showAcquisitionNumber = [this](int32_t number) {
-        cond_->textCellNo->setText(QString::number(number));
+// What the station reports during a run, into this window's fields and the
+// run monitor.
+void FormMain::connectStation() {
+    StationView& view = station_.view();
+    view.acquisitionNumber = [this](int32_t number) { cond_->textCellNo->setText(QString::number(number)); };
+    view.startColumn = [this](const QString& letters) { file_->textStartCol->setText(letters); };
+    view.startRow = [this](int32_t row) { file_->textStartRow->setText(QString::number(row)); };
+    view.runMonitorOpened = [this] { openRunMonitor(); };
+    view.notice = [this](const QString& text, bool warning) {
+        if (warning) context_.messages.warning(text);
+        else context_.messages.info(text);
     };
-    engine_.hooks().cursor.showColumn = [this](const QString& letters) { file_->textStartCol->setText(letters); };
-    engine_.hooks().cursor.showRow = [this](int32_t row) { file_->textStartRow->setText(QString::number(row)); };
-    engine_.hooks().cursor.processEvents = [] { QCoreApplication::processEvents(); };
-    engine_.hooks().showRunMonitor = [this] { openRunMonitor(); };
+    view.beep = [] { QApplication::beep(); };
 }
 
 void FormMain::placePanels() {
@@ -201,7 +206,7 @@ void FormMain::commandRsNg() { showMainPanel(); }
 void FormMain::commandStart() {
     collectFilePanel(readFields(), engine_.settings());
     commandCondOk();
-    engine_.startRun();
+    station_.startRun();
 }
 
 // The manual opens in the desktop's HTML viewer; when the file or a viewer
@@ -229,7 +234,7 @@ void FormMain::unload() {
 
 void FormMain::openRunMonitor() {
     delete exe_.data();
-    exe_ = new FormExe(engine_, [this] { runMonitorClosed(); });
+    exe_ = new FormExe(station_, context_.messages, [this] { runMonitorClosed(); });
     exe_->move(frameGeometry().topLeft());
     hide();
     exe_->show();

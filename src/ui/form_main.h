@@ -2,12 +2,14 @@
 // The main window "Velloran": the three panels at one spot (files and
 // workbook, conditions and mail, serial settings), the menus, the start
 // button, and the window's load and unload. It shows the engine's settings
-// record and hands the run to the run monitor.
+// record and hands the run to the run monitor. It works on one station: its
+// engine's settings while no run goes, its messages while one does.
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
 
 #include "engine/engine.h"
+#include "station/station.h"
 #include "settings/window_fields.h"
 #include "ui/form_exe.h"
 #include "ui/main_context.h"
@@ -25,7 +27,9 @@ class ExtPanel;
 
 class FormMain : public QMainWindow {
 public:
-    explicit FormMain(Engine& engine, QWidget* parent = nullptr);
+    // `messages` shows the window's own notices and questions and the
+    // station's notices.
+    FormMain(Station& station, MessageBox& messages, QWidget* parent = nullptr);
     ~FormMain() override;
 
     // The load handler: geometry, setup.dat onto the record and the port, the
@@ -81,8 +85,9 @@ private:
     void unload();
     void openRunMonitor();
     void runMonitorClosed();
-    void connectEngineHooks();
+    void connectStation();
 
+    Station& station_;
     Engine& engine_;
     MainContext context_;
     QWidget* panelArea_;

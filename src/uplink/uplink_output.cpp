@@ -76,3 +76,15 @@ void UplinkOutput::reported(const UplinkReport& r) {
 }
 
 }  // namespace vel
+
+namespace vel {
+
+RunOutputFactory uplinkRunOutput() {
+    return [](const RunOutputContext& run) -> std::unique_ptr<RunOutput> {
+        const std::optional<UplinkConfig> config = uplinkConfig(run.extensions, run.folder);
+        if (!config) return nullptr;
+        return std::make_unique<UplinkOutput>(*config, run.settings, run.log, run.localNow);
+    };
+}
+
+}  // namespace vel

@@ -10,13 +10,19 @@
 
 #include "log/log_sink.h"
 #include "measure/record_stream.h"
+#include "measure/run_output.h"
 #include "settings/settings_record.h"
 #include "uplink/uplink_client.h"
 
 namespace vel {
 
-class UplinkOutput : public RecordSubscriber {
+class UplinkOutput : public RunOutput {
 public:
+    // The uplink waits this long at a run's end for the broker's
+    // acknowledgements; what is not acknowledged by then stays in the spool
+    // for the next run.
+    static constexpr std::chrono::milliseconds kFinishLimit{5'000};
+
     UplinkOutput(const UplinkConfig& config, const SettingsRecord& settings, LogSink& log,
                  std::function<QDateTime()> now);
 
@@ -25,6 +31,7 @@ public:
 
     // Bounded wait for the acknowledgements, then the client ends.
     bool finish(std::chrono::milliseconds limit) { return client_.finish(limit); }
+    void finish() override { finish(kFinishLimit); }
     UplinkClient& client() { return client_; }
 
 private:
@@ -42,5 +49,8 @@ private:
     bool itemsPosted_ = false;
     UplinkClient client_;
 };
+
+// The uplink of a run whose velloran.ini names a broker; nothing otherwise.
+RunOutputFactory uplinkRunOutput();
 
 }  // namespace vel

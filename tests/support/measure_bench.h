@@ -33,10 +33,11 @@ struct MeasureBench {
     RecordStream stream;
     MeasureContext ctx{run, tables, settings, alarmMail, timer, stream};
 
+    std::vector<Subscription> subscriptions;
+
     MeasureBench() {
-        stream.subscribe(workbookOutput);
-        stream.subscribe(monitorOutput);
-        stream.subscribe(alarmLogOutput);
+        for (RecordSubscriber* output : std::initializer_list<RecordSubscriber*>{&workbookOutput, &monitorOutput, &alarmLogOutput})
+            subscriptions.push_back(stream.subscribe(*output));
         timer.timerInit();
         for (int i = 0; i < kDataItemCount; ++i) {
             DataItem& item = tables.dataItems[static_cast<size_t>(i)];

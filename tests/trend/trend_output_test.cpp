@@ -42,7 +42,7 @@ TEST(TrendOutput, StreamFillsTheStoreInTheOrderItemsFirstCome) {
     Store store;
     TrendOutput output(store);
     RecordStream stream;
-    stream.subscribe(output);
+    const Subscription subscription = stream.subscribe(output);
     const QDateTime t0(QDate(2026, 12, 8), QTime(9, 0));
     struct Value {
         int index;

@@ -32,6 +32,7 @@ struct SimRig {
     FakeMailer mailer;
     Engine engine{EnginePlatform{clock, box, port, mailer, folder, [] { QCoreApplication::processEvents(); }, {}}};
     QProcess sim;
+    std::unique_ptr<Station> station;
     std::unique_ptr<ui::FormMain> window;
 
     explicit SimRig(const QString& root = {}) : folder{root.isEmpty() ? home.folder.root : root} {
@@ -39,6 +40,7 @@ struct SimRig {
     }
     ~SimRig() {
         window.reset();
+        station.reset();
         port.close();
         if (sim.state() != QProcess::NotRunning) {
             sim.terminate();
@@ -58,7 +60,8 @@ struct SimRig {
     // The main window loaded from the folder, with a script, CSV on and Com1.
     void openWindow(const QStringList& script) {
         engine.startUp();
-        window = std::make_unique<ui::FormMain>(engine);
+        station = std::make_unique<Station>(engine);
+        window = std::make_unique<ui::FormMain>(*station, box);
         window->load();
         const QString scriptPath = home.write("script.txt", cp932::encode(script.join("\r\n") + "\r\n"));
         ui::FilePanel* panel = window->filePanel();

@@ -37,13 +37,18 @@ inline QString typeAndLeave(QLineEdit* field, const QString& text) {
 }
 
 struct FormRig : EngineRig {
+    std::unique_ptr<Station> station;  // the rig's engine on the test's thread
     std::unique_ptr<ui::FormMain> window;
 
     FormRig() {
         ensureUiApplication();
-        window = std::make_unique<ui::FormMain>(engine);
+        station = std::make_unique<Station>(engine);
+        window = std::make_unique<ui::FormMain>(*station, box);
     }
-    ~FormRig() { window.reset(); }
+    ~FormRig() {
+        window.reset();
+        station.reset();
+    }
 
     void load() { window->load(); }
 
@@ -59,9 +64,10 @@ struct FormRig : EngineRig {
 // The run monitor over a loaded main window, shown, with its controls by name.
 struct MonitorRig : FormRig {
     std::unique_ptr<ui::FormExe> exe;
+    ~MonitorRig() { exe.reset(); }
     MonitorRig() {
         load();
-        exe = std::make_unique<ui::FormExe>(engine, [] {});
+        exe = std::make_unique<ui::FormExe>(*station, box, [] {});
         exe->show();
     }
     template <typename T>

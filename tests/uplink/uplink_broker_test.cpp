@@ -21,6 +21,7 @@
 #include "text/cp932.h"
 #include "uplink/uplink_client.h"
 #include "uplink/uplink_lines.h"
+#include "uplink/uplink_output.h"
 #include "uplink/uplink_spool.h"
 
 namespace vel {
@@ -71,6 +72,7 @@ struct UplinkRig {
         int closed = 0;
         void recordClosed(const ClosedRecord&) override { ++closed; }
     } counter;
+    Subscription counting;
 
     UplinkRig(test::TempProgramFolder& folder, const ExtensionSettings& ext) : tmp(folder) {
         test::ensureCoreApplication();
@@ -80,7 +82,8 @@ struct UplinkRig {
         engine.settings().acquisitionLimitMs = Fixed4{};
         engine.settings().numberColumnOn = true;
         engine.startUp();
-        engine.stream().subscribe(counter);
+        counting = engine.stream().subscribe(counter);
+        engine.addRunOutput(uplinkRunOutput());
         saveExtensionSettings(tmp.folder.extensionIni(), ext);
         engine.settings().scriptPath =
             tmp.write("script.txt", cp932::encode(QStringList{"SSS", "RCV", "SET", "EEE"}.join("\r\n") + "\r\n"));
