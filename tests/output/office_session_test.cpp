@@ -39,7 +39,8 @@ struct Station {
 
 // Two stations open their own workbooks in the session's one office, write
 // 150 records each at the same time through their own writer threads, and
-// close one after the other: each workbook holds exactly its own records in
+// close one after the other; a third station may not open a workbook another
+// has open: each workbook holds exactly its own records in
 // its own rows, each active cell follows only its own station, a station's
 // close leaves the other writing, and the office ends with the last one.
 TEST(OfficeSession, TwoStationsWriteTheirOwnWorkbooksInOneOfficeAtOnce) {
@@ -77,6 +78,18 @@ TEST(OfficeSession, TwoStationsWriteTheirOwnWorkbooksInOneOfficeAtOnce) {
     const QString pipe = stations[0].office().pipeName();
     EXPECT_EQ(stations[1].office().pipeName(), pipe);
     EXPECT_EQ(test::officeProcesses(options.profileRoot + "/1").size(), 0) << "a second instance was started";
+    // A third station naming a's workbook is refused (its copy's save would
+    // overwrite a's rows); its failed open leaves the office to the others.
+    {
+        Station c{"c", 1, session.stationWorkbook()};
+        c.conn.app = c.book.get();
+        QString path;
+        EXPECT_EQ(openWorkbookConnection(c.conn, home.path("office-profile/../a.xls"), path, box),
+                  WorkbookOpenResult::StartFailed);
+        EXPECT_EQ(c.conn.openFailure, QStringLiteral("このワークブックは別のステーションが開いています"));
+        EXPECT_EQ(box.shown, QStringList{QStringLiteral("エクセルが起動できません！")});
+        box.shown.clear();
+    }
 
     // Both writers run at once; the posts alternate between the stations.
     constexpr int32_t kRecords = 150;

@@ -26,6 +26,13 @@ namespace {
 // Why an office call failed, for QT_LOGGING_RULES="velloran.office.debug=true".
 Q_LOGGING_CATEGORY(officeLog, "velloran.office", QtWarningMsg)
 
+// One name for every way of naming the same file (relative, through links).
+QString sameFileName(const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
 QString fileUrl(const QString& path) {
     return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
 }
@@ -46,6 +53,7 @@ struct LibreOfficeWorkbook::Impl {
     std::optional<calc::CalcView> view;    // the active document's view, kept
     Reference<css::lang::XComponent> viewOwner;  // the current document it was kept for
     QString failure;  // why the last failed call failed
+    QString openedFile;  // in a session: the file of `opened`, as listed in stationFiles
 
     const OfficeOptions& options() const { return office->options; }
 
@@ -129,10 +137,13 @@ struct LibreOfficeWorkbook::Impl {
             return Active{v, calc::activeSheet(v)};
         }
     }
+    // With the instance's lock held.
     void forgetDocument() {
         view.reset();
         viewOwner.clear();
         opened.clear();
+        if (!openedFile.isEmpty()) office->stationFiles.removeOne(openedFile);
+        openedFile.clear();
     }
 
     // Where there is no window to act on: the workbook, or without one the
@@ -193,6 +204,9 @@ bool LibreOfficeWorkbook::createApplication() { return impl_->create(); }
 bool LibreOfficeWorkbook::openWorkbook(const QString& path) {
     Impl& d = *impl_;
     return d.attempt(d.options().openTimeoutMs, [&] {
+        const QString file = sameFileName(path);
+        if (d.shared && file != d.openedFile && d.office->stationFiles.contains(file))
+            throw css::uno::RuntimeException(toOUString(QStringLiteral("このワークブックは別のステーションが開いています")));
         // Without windows the document must be loaded hidden: the office
         // cannot give it a visible window.
         const Reference<css::lang::XComponent> document =
@@ -203,9 +217,12 @@ bool LibreOfficeWorkbook::openWorkbook(const QString& path) {
             if (document.is()) calc::closeDocument(document);
             throw css::uno::RuntimeException("not a workbook");
         }
+        d.forgetDocument();
         d.opened = model;
-        d.view.reset();
-        d.viewOwner.clear();
+        if (d.shared) {
+            d.openedFile = file;
+            d.office->stationFiles.append(file);
+        }
     });
 }
 

@@ -6,6 +6,7 @@
 // the stations of the process open their workbooks in the same office and
 // their calls never interleave on the bridge.
 #include <QString>
+#include <QStringList>
 #include <mutex>
 #include <optional>
 
@@ -33,6 +34,10 @@ struct OfficeInstance {
     // Session workbooks that hold the instance (created the application and
     // have not released it yet).
     int holders = 0;
+    // The workbook files the session workbooks have open: a second station
+    // naming the same file would get a copy in the same office, and the
+    // later save of either would overwrite the other's rows.
+    QStringList stationFiles;
 
     QString program() const;
     // The instance's desktop; a connection cut meanwhile is a DisposedException.
