@@ -4,6 +4,7 @@
 
 #ifdef VELLORAN_HAVE_LIBREOFFICE
 #include "output/libreoffice/libreoffice_workbook.h"
+#include "output/libreoffice/office_instance.h"
 #endif
 
 namespace vel {
@@ -24,12 +25,32 @@ std::unique_ptr<Workbook> makeOfficeWorkbook([[maybe_unused]] const OfficeOption
 #endif
 }
 
-std::unique_ptr<Workbook> makeWorkbookBackend(const ProgramFolder& folder) {
+OfficeOptions programOfficeOptions(const ProgramFolder& folder) {
     OfficeOptions options;
     options.profileRoot = folder.path(QStringLiteral("office-profile"));
     options.headless = qEnvironmentVariableIntValue("VELLORAN_OFFICE_HEADLESS") != 0;
-    if (auto office = makeOfficeWorkbook(options)) return office;
+    return options;
+}
+
+std::unique_ptr<Workbook> makeWorkbookBackend(const ProgramFolder& folder) {
+    if (auto office = makeOfficeWorkbook(programOfficeOptions(folder))) return office;
     return std::make_unique<NullWorkbook>();
+}
+
+OfficeSession::OfficeSession([[maybe_unused]] const OfficeOptions& options) {
+#ifdef VELLORAN_HAVE_LIBREOFFICE
+    instance_ = std::make_shared<OfficeInstance>(options);
+#endif
+}
+
+OfficeSession::~OfficeSession() = default;
+
+std::unique_ptr<Workbook> OfficeSession::stationWorkbook() {
+#ifdef VELLORAN_HAVE_LIBREOFFICE
+    return std::make_unique<LibreOfficeWorkbook>(instance_);
+#else
+    return std::make_unique<NullWorkbook>();
+#endif
 }
 
 }  // namespace vel

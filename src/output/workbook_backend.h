@@ -33,10 +33,39 @@ bool officeBackendBuilt();
 // The LibreOffice backend; nullptr when this build does not contain it.
 std::unique_ptr<Workbook> makeOfficeWorkbook(const OfficeOptions& options);
 
-// The backend the program uses: LibreOffice with its profiles under
-// "office-profile" in the program folder, or the backend that never starts.
-// VELLORAN_OFFICE_HEADLESS=1 in the environment runs the office without
-// windows (whole-program tests on machines without a display).
+// The office settings of the program: profiles under "office-profile" in
+// the program folder; VELLORAN_OFFICE_HEADLESS=1 in the environment runs the
+// office without windows (whole-program tests on machines without a display).
+OfficeOptions programOfficeOptions(const ProgramFolder& folder);
+
+// The backend the program uses: LibreOffice with the program's office
+// settings and an office instance of its own, or the backend that never
+// starts.
 std::unique_ptr<Workbook> makeWorkbookBackend(const ProgramFolder& folder);
+
+struct OfficeInstance;
+
+// The office of a process that runs several stations: each station's
+// workbook opens in the one office instance of the session (started by the
+// first open, started anew when it no longer answers), keeps its own
+// document and active cell, and every call into the office, from whichever
+// station's thread, goes through one lock, so no two calls interleave. The
+// instance ends when the last workbook releases it while it holds no
+// document. Workbooks keep the instance alive, so they may outlive the
+// session object.
+class OfficeSession {
+public:
+    explicit OfficeSession(const OfficeOptions& options);
+    ~OfficeSession();
+    OfficeSession(const OfficeSession&) = delete;
+    OfficeSession& operator=(const OfficeSession&) = delete;
+
+    // A station's workbook in this session; the backend that never starts
+    // when this build has no office backend.
+    std::unique_ptr<Workbook> stationWorkbook();
+
+private:
+    std::shared_ptr<OfficeInstance> instance_;
+};
 
 }  // namespace vel

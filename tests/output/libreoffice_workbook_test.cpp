@@ -20,6 +20,7 @@
 #include "output/csv_writer.h"
 #include "output/libreoffice/libreoffice_workbook.h"
 #include "output/office_process.h"
+#include "office_processes.h"
 #include "output/sheet_values.h"
 #include "output/workbook_connection.h"
 #include "output/workbook_cursor.h"
@@ -35,24 +36,8 @@ namespace {
 const QString kAccessFailed = QStringLiteral("エクセルにアクセスできません! 再オープンして下さい");
 const QString kCannotStart = QStringLiteral("エクセルが起動できません！");
 
-// Processes whose command line names the pipe or profile: the office's
-// launcher and the office itself.
-QList<qint64> officeProcesses(const QString& pipe) {
-    QList<qint64> pids;
-    if (pipe.isEmpty()) return pids;
-    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        bool ok = false;
-        const qint64 pid = entry.toLongLong(&ok);
-        if (!ok) continue;
-        QFile f("/proc/" + entry + "/cmdline");
-        if (f.open(QIODevice::ReadOnly) && f.readAll().contains(pipe.toUtf8()) && processRunning(pid)) pids.append(pid);
-    }
-    return pids;
-}
-
-void signalOffice(const QString& pipe, int sig) {
-    for (const qint64 pid : officeProcesses(pipe)) ::kill(static_cast<pid_t>(pid), sig);
-}
+using test::officeProcesses;
+using test::signalOffice;
 
 // Counts the calls that reach the office, to see that none are made once
 // the connection is closed.

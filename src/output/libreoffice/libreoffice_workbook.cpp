@@ -1,33 +1,21 @@
 #include "output/libreoffice/libreoffice_workbook.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QThread>
 #include <QUrl>
 
 #include <chrono>
-#include <csignal>
 #include <exception>
 
-#include <com/sun/star/container/XEnumeration.hpp>
-#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
-#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/uno/RuntimeException.hpp>
 
-#include "output/call_watchdog.h"
 #include "output/libreoffice/calc_access.h"
-#include "output/libreoffice/office_link.h"
+#include "output/libreoffice/office_instance.h"
 #include "output/libreoffice/uno_text.h"
 #include "output/office_process.h"
-#include "output/office_profile.h"
 #include "output/sheet_values.h"
 #include "output/workbook_format.h"
-
-#ifndef VELLORAN_OFFICE_PROGRAM_DIR
-#define VELLORAN_OFFICE_PROGRAM_DIR "/usr/lib/libreoffice/program"
-#endif
 
 namespace vel {
 
@@ -38,17 +26,11 @@ namespace {
 // Why an office call failed, for QT_LOGGING_RULES="velloran.office.debug=true".
 Q_LOGGING_CATEGORY(officeLog, "velloran.office", QtWarningMsg)
 
-// Instances of the program's office that may run at once: a new start while
-// an earlier instance still holds its profile (the user kept the workbook
-// open after the program ended) takes the next profile folder.
-constexpr int kProfileSlots = 8;
-constexpr int kConnectPollMs = 100;
-
-// A write to the pipe of an office that was killed must come back to the
-// bridge as an error instead of ending the program with SIGPIPE.
-void ignoreBrokenPipes() {
-    struct sigaction current {};
-    if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) std::signal(SIGPIPE, SIG_IGN);
+// One name for every way of naming the same file (relative, through links).
+QString sameFileName(const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
 }
 
 QString fileUrl(const QString& path) {
@@ -58,33 +40,39 @@ QString fileUrl(const QString& path) {
 }  // namespace
 
 struct LibreOfficeWorkbook::Impl {
-    explicit Impl(const OfficeOptions& o) : options(o) {}
+    Impl(std::shared_ptr<OfficeInstance> o, bool s) : office(std::move(o)), shared(s) {}
 
-    OfficeOptions options;
-    OfficeLink link;
-    // Declared after the link it cuts, so that it stops first.
-    CallWatchdog watchdog{[this] { link.cut(); }};
-    Reference<css::uno::XComponentContext> local;
+    std::shared_ptr<OfficeInstance> office;
+    // A workbook of a session acts on the document it opened only, so that
+    // the stations sharing the office each keep their own workbook and
+    // active cell; a workbook with an office of its own follows whichever
+    // document the user made active there.
+    const bool shared;
+    bool holding = false;  // counted in the session instance's holders
     Reference<css::frame::XModel> opened;  // the workbook the program opened
     std::optional<calc::CalcView> view;    // the active document's view, kept
     Reference<css::lang::XComponent> viewOwner;  // the current document it was kept for
-    qint64 launcher = 0;
-    QString pipe;
     QString failure;  // why the last failed call failed
+    QString openedFile;  // in a session: the file of `opened`, as listed in stationFiles
 
-    QString program() const {
-        return options.program.isEmpty() ? QStringLiteral(VELLORAN_OFFICE_PROGRAM_DIR "/soffice") : options.program;
-    }
+    const OfficeOptions& options() const { return office->options; }
 
-    // Runs one office operation within a time bound: any UNO or library
-    // exception is a failure; a lost connection is dropped for good.
+    // Runs one office operation within a time bound, as the only call into
+    // the office at that moment: any UNO or library exception is a failure;
+    // a lost connection is dropped for good.
     template <typename Body>
     bool attempt(int limitMs, Body&& body) {
-        if (!link.isOpen()) {
+        std::lock_guard lock(office->calls);
+        return attemptHeld(limitMs, body);
+    }
+    // The same with the instance's lock already held.
+    template <typename Body>
+    bool attemptHeld(int limitMs, Body&& body) {
+        if (!office->link.isOpen()) {
             failure = QStringLiteral("オフィスとの接続がありません");
             return false;
         }
-        ArmedCall armed(watchdog, std::chrono::milliseconds(limitMs));
+        ArmedCall armed(office->watchdog, std::chrono::milliseconds(limitMs));
         try {
             body();
             return true;
@@ -102,30 +90,28 @@ struct LibreOfficeWorkbook::Impl {
     template <typename T, typename Body>
     std::optional<T> fetch(Body&& body) {
         std::optional<T> result;
-        attempt(options.callTimeoutMs, [&] { result = body(); });
+        attempt(options().callTimeoutMs, [&] { result = body(); });
         return result;
     }
 
-    // The instance's desktop; a connection cut meanwhile is a failure.
-    Reference<css::frame::XDesktop2> desktop() const {
-        Reference<css::frame::XDesktop2> desk = link.desktop();
-        if (!desk.is()) throw css::lang::DisposedException("the office connection is closed");
-        return desk;
-    }
+    Reference<css::frame::XDesktop2> desktop() const { return office->desktop(); }
 
-    // The active spreadsheet document of the instance, else the one the
-    // program opened; empty when there is neither.
+    // The document the operations act on: the own one in a session, else the
+    // active spreadsheet document of the instance or, without one, the one
+    // the program opened; empty when there is none.
     Reference<css::frame::XModel> activeModel() {
+        if (shared) return opened;
         Reference<css::frame::XModel> current = calc::spreadsheetModel(desktop()->getCurrentComponent());
         return current.is() ? current : opened;
     }
 
     // The view of the active document. Resolving it takes several calls
     // through the bridge, so it is kept while the instance reports the same
-    // current document; a kept view that has gone stale (its window was
-    // closed) is resolved anew once.
+    // current document (in a session: for good); a kept view that has gone
+    // stale (its window was closed) is resolved anew once.
     const calc::CalcView& activeView() {
-        const Reference<css::lang::XComponent> current = desktop()->getCurrentComponent();
+        const Reference<css::lang::XComponent> current =
+            shared ? Reference<css::lang::XComponent>(opened, css::uno::UNO_QUERY) : desktop()->getCurrentComponent();
         if (!view || current.get() != viewOwner.get()) {
             view.reset();
             Reference<css::frame::XModel> model = calc::spreadsheetModel(current);
@@ -151,9 +137,13 @@ struct LibreOfficeWorkbook::Impl {
             return Active{v, calc::activeSheet(v)};
         }
     }
-    void forgetView() {
+    // With the instance's lock held.
+    void forgetDocument() {
         view.reset();
         viewOwner.clear();
+        opened.clear();
+        if (!openedFile.isEmpty()) office->stationFiles.removeOne(openedFile);
+        openedFile.clear();
     }
 
     // Where there is no window to act on: the workbook, or without one the
@@ -165,126 +155,82 @@ struct LibreOfficeWorkbook::Impl {
             desktop()->getFrames();
     }
 
-    bool ensureLocalContext() {
-        if (local.is()) return true;
-        try {
-            local = makeLocalUnoContext(QFileInfo(QStringLiteral(VELLORAN_OFFICE_PROGRAM_DIR)).absoluteFilePath());
-        } catch (const css::uno::Exception& e) {
-            failure = QStringLiteral("UNO を初期化できません: ") + toQString(e.Message);
-        } catch (const std::exception& e) {
-            failure = QStringLiteral("UNO を初期化できません: ") + QString::fromLocal8Bit(e.what());
+    // A new application: an own office is ended or released and started
+    // anew; a session's office is shared, so it is only started when it is
+    // not running yet or no longer answers.
+    bool create() {
+        std::lock_guard lock(office->calls);
+        if (!shared) {
+            dropHeld();
+            return office->start(failure);
         }
-        return local.is();
+        forgetDocument();
+        if (!holding) {
+            holding = true;
+            ++office->holders;
+        }
+        if (office->answers()) return true;
+        office->link.cut();
+        return office->start(failure);
     }
 
-    // One bounded connection attempt to a pipe.
-    bool tryConnect(const QString& name) {
-        ArmedCall armed(watchdog, std::chrono::milliseconds(options.callTimeoutMs));
-        try {
-            return link.connect(local, name);
-        } catch (const css::uno::Exception&) {
-        } catch (const std::exception&) {
+    // Drops the program's hold, with the instance's lock held. The own
+    // office goes as OfficeInstance::drop says; a session's office only when
+    // its last holder lets go, so the other stations keep their workbooks.
+    void dropHeld() {
+        forgetDocument();
+        if (!shared) {
+            office->drop();
+            return;
         }
-        link.cut();
-        return false;
-    }
-
-    // The first profile folder whose instance is not running.
-    std::optional<QString> freeProfile() {
-        for (int slot = 0; slot < kProfileSlots; ++slot) {
-            const QString dir = options.profileRoot + QLatin1Char('/') + QString::number(slot);
-            if (!tryConnect(officePipeName(dir))) return dir;
-            link.cut();
-        }
-        return std::nullopt;
-    }
-
-    bool start() {
-        failure.clear();
-        ignoreBrokenPipes();
-        if (!ensureLocalContext()) return false;
-        const auto profile = freeProfile();
-        if (!profile || !prepareOfficeProfile(*profile)) {
-            failure = QStringLiteral("オフィスのプロファイルを用意できません");
-            return false;
-        }
-        const OfficeStart how{program(), *profile, officePipeName(*profile), options.headless};
-        const auto pid = startOffice(how);
-        if (!pid) {
-            failure = program() + QStringLiteral(" を起動できません");
-            return false;
-        }
-        QElapsedTimer waited;
-        waited.start();
-        while (!tryConnect(how.pipeName)) {
-            // An office that ends before it accepts will not accept.
-            if (waited.elapsed() >= options.startTimeoutMs || !processRunning(*pid)) {
-                failure = processRunning(*pid)
-                              ? QStringLiteral("オフィスが %1 秒以内に接続を受け付けません").arg(options.startTimeoutMs / 1000)
-                              : QStringLiteral("オフィスのプロセスが接続前に終了しました");
-                killProcessTree(*pid);
-                return false;
-            }
-            QThread::msleep(kConnectPollMs);
-        }
-        launcher = *pid;
-        pipe = how.pipeName;
-        return true;
-    }
-
-    // Drops the program's hold on the instance. An instance without any
-    // document (a failed open, or the user closed the workbook) is of no use
-    // to anyone and would only linger unseen, so it is ended first; one with
-    // documents stays as the user sees it.
-    void drop() {
-        if (link.isOpen()) {
-            attempt(options.callTimeoutMs, [&] {
-                const Reference<css::frame::XDesktop2> desk = desktop();
-                if (!desk->getComponents()->createEnumeration()->hasMoreElements()) desk->terminate();
-            });
-        }
-        link.cut();
-        forgetView();
-        opened.clear();
-        launcher = 0;
-        pipe.clear();
+        if (!holding) return;
+        holding = false;
+        if (--office->holders == 0) office->drop();
     }
 };
 
-LibreOfficeWorkbook::LibreOfficeWorkbook(const OfficeOptions& options) : impl_(std::make_unique<Impl>(options)) {}
+LibreOfficeWorkbook::LibreOfficeWorkbook(const OfficeOptions& options)
+    : impl_(std::make_unique<Impl>(std::make_shared<OfficeInstance>(options), false)) {}
+
+LibreOfficeWorkbook::LibreOfficeWorkbook(std::shared_ptr<OfficeInstance> session)
+    : impl_(std::make_unique<Impl>(std::move(session), true)) {}
 
 LibreOfficeWorkbook::~LibreOfficeWorkbook() { release(); }
 
 QString LibreOfficeWorkbook::failure() const { return impl_->failure; }
 
-bool LibreOfficeWorkbook::createApplication() {
-    impl_->drop();
-    return impl_->start();
-}
+bool LibreOfficeWorkbook::createApplication() { return impl_->create(); }
 
 bool LibreOfficeWorkbook::openWorkbook(const QString& path) {
     Impl& d = *impl_;
-    return d.attempt(d.options.openTimeoutMs, [&] {
+    return d.attempt(d.options().openTimeoutMs, [&] {
+        const QString file = sameFileName(path);
+        if (d.shared && file != d.openedFile && d.office->stationFiles.contains(file))
+            throw css::uno::RuntimeException(toOUString(QStringLiteral("このワークブックは別のステーションが開いています")));
         // Without windows the document must be loaded hidden: the office
         // cannot give it a visible window.
         const Reference<css::lang::XComponent> document =
-            calc::loadDocument(d.desktop(), fileUrl(path), d.options.headless);
+            calc::loadDocument(d.desktop(), fileUrl(path), d.options().headless);
         const Reference<css::frame::XModel> model = calc::spreadsheetModel(document);
         if (!model.is()) {
             // Opened as something else than a spreadsheet: not a workbook.
             if (document.is()) calc::closeDocument(document);
             throw css::uno::RuntimeException("not a workbook");
         }
+        d.forgetDocument();
         d.opened = model;
-        d.forgetView();
+        if (d.shared) {
+            d.openedFile = file;
+            d.office->stationFiles.append(file);
+        }
     });
 }
 
 bool LibreOfficeWorkbook::setVisible(bool visible) {
     Impl& d = *impl_;
-    return d.attempt(d.options.callTimeoutMs, [&] {
+    return d.attempt(d.options().callTimeoutMs, [&] {
         const Reference<css::frame::XModel> model = d.activeModel();
-        if (model.is() && !d.options.headless)
+        if (model.is() && !d.options().headless)
             calc::setWindowVisible(model, visible);
         else
             d.ping(model);
@@ -293,9 +239,9 @@ bool LibreOfficeWorkbook::setVisible(bool visible) {
 
 bool LibreOfficeWorkbook::setWindowNormal() {
     Impl& d = *impl_;
-    return d.attempt(d.options.callTimeoutMs, [&] {
+    return d.attempt(d.options().callTimeoutMs, [&] {
         const Reference<css::frame::XModel> model = d.activeModel();
-        if (model.is() && !d.options.headless)
+        if (model.is() && !d.options().headless)
             calc::restoreWindow(model);
         else
             d.ping(model);
@@ -304,7 +250,7 @@ bool LibreOfficeWorkbook::setWindowNormal() {
 
 bool LibreOfficeWorkbook::selectRange(const QString& address) {
     Impl& d = *impl_;
-    return d.attempt(d.options.callTimeoutMs, [&] {
+    return d.attempt(d.options().callTimeoutMs, [&] {
         const Impl::Active at = d.active();
         calc::select(at.view, css::uno::Any(calc::rangeAt(at.sheet, address)));
     });
@@ -327,7 +273,7 @@ std::optional<int32_t> LibreOfficeWorkbook::activeCellRow() {
 
 bool LibreOfficeWorkbook::selectCell(int32_t row, int32_t column) {
     Impl& d = *impl_;
-    return d.attempt(d.options.callTimeoutMs, [&] {
+    return d.attempt(d.options().callTimeoutMs, [&] {
         const Impl::Active at = d.active();
         calc::select(at.view, css::uno::Any(calc::cellAt(at.sheet, row, column)));
     });
@@ -335,7 +281,7 @@ bool LibreOfficeWorkbook::selectCell(int32_t row, int32_t column) {
 
 bool LibreOfficeWorkbook::setCellText(int32_t row, int32_t column, const QString& text) {
     Impl& d = *impl_;
-    return d.attempt(d.options.callTimeoutMs, [&] {
+    return d.attempt(d.options().callTimeoutMs, [&] {
         calc::setCellText(calc::cellAt(d.active().sheet, row, column), text);
     });
 }
@@ -343,7 +289,7 @@ bool LibreOfficeWorkbook::setCellText(int32_t row, int32_t column, const QString
 bool LibreOfficeWorkbook::setCellDateTime(int32_t row, int32_t column, const QDateTime& value) {
     Impl& d = *impl_;
     if (!value.isValid()) return false;
-    return d.attempt(d.options.callTimeoutMs, [&] {
+    return d.attempt(d.options().callTimeoutMs, [&] {
         const Impl::Active at = d.active();
         calc::setCellDateTime(at.view.model, calc::cellAt(at.sheet, row, column), value);
     });
@@ -353,39 +299,52 @@ bool LibreOfficeWorkbook::setCellFontColourIndex(int32_t row, int32_t column, in
     Impl& d = *impl_;
     const auto rgb = colourOfIndex(colourIndex);
     if (!rgb) return false;
-    return d.attempt(d.options.callTimeoutMs, [&] {
+    return d.attempt(d.options().callTimeoutMs, [&] {
         calc::setCellFontColour(calc::cellAt(d.active().sheet, row, column), *rgb);
     });
 }
 
 bool LibreOfficeWorkbook::saveActiveWorkbook() {
     Impl& d = *impl_;
-    return d.attempt(d.options.openTimeoutMs, [&] {
+    return d.attempt(d.options().openTimeoutMs, [&] {
         Reference<css::frame::XStorable>(d.active().view.model, css::uno::UNO_QUERY_THROW)->store();
     });
 }
 
 bool LibreOfficeWorkbook::quit() {
     Impl& d = *impl_;
-    if (!d.link.isOpen()) return false;
-    const qint64 launcher = d.launcher;
+    std::lock_guard lock(d.office->calls);
+    if (!d.office->link.isOpen()) return false;
+    // In a session only this station's workbook closes; the office ends
+    // when its last holder lets it go (release).
+    if (d.shared) {
+        const bool closed = d.attemptHeld(d.options().callTimeoutMs, [&] {
+            if (d.opened.is()) calc::closeDocument(Reference<css::lang::XComponent>(d.opened, css::uno::UNO_QUERY));
+        });
+        if (closed) d.forgetDocument();
+        return closed;
+    }
+    const qint64 launcher = d.office->launcher;
     bool accepted = false;
-    const bool answered = d.attempt(d.options.callTimeoutMs, [&] { accepted = d.desktop()->terminate(); });
+    const bool answered = d.attemptHeld(d.options().callTimeoutMs, [&] { accepted = d.desktop()->terminate(); });
     // The office may end before its answer comes back: then it has quit too.
     if (answered && !accepted) return false;
-    const bool ended = launcher > 0 && waitProcessEnd(launcher, d.options.callTimeoutMs);
+    const bool ended = launcher > 0 && waitProcessEnd(launcher, d.options().callTimeoutMs);
     if (answered || ended) {
-        d.link.cut();
-        d.drop();
+        d.office->link.cut();
+        d.dropHeld();
     }
     return accepted || ended;
 }
 
-void LibreOfficeWorkbook::release() { impl_->drop(); }
+void LibreOfficeWorkbook::release() {
+    std::lock_guard lock(impl_->office->calls);
+    impl_->dropHeld();
+}
 
 bool LibreOfficeWorkbook::createWorkbookFile(const QString& path) {
     Impl& d = *impl_;
-    return d.attempt(d.options.openTimeoutMs, [&] {
+    return d.attempt(d.options().openTimeoutMs, [&] {
         const Reference<css::lang::XComponent> document =
             calc::loadDocument(d.desktop(), QStringLiteral("private:factory/scalc"), true);
         const Reference<css::frame::XModel> model = calc::spreadsheetModel(document);
@@ -407,8 +366,14 @@ std::optional<OfficeCell> LibreOfficeWorkbook::readCell(int32_t row, int32_t col
     });
 }
 
-qint64 LibreOfficeWorkbook::officeProcessId() const { return impl_->launcher; }
+qint64 LibreOfficeWorkbook::officeProcessId() const {
+    std::lock_guard lock(impl_->office->calls);
+    return impl_->office->launcher;
+}
 
-QString LibreOfficeWorkbook::pipeName() const { return impl_->pipe; }
+QString LibreOfficeWorkbook::pipeName() const {
+    std::lock_guard lock(impl_->office->calls);
+    return impl_->office->pipe;
+}
 
 }  // namespace vel

@@ -6,13 +6,21 @@
 // active spreadsheet document of that instance, falling back to the
 // workbook the program opened.
 //
+// A workbook of an office session (see OfficeSession) shares the session's
+// instance with the other stations' workbooks instead: createApplication
+// starts it only when it is not running, the operations act on the
+// workbook's own document (its own active cell, whatever document is active
+// in the office), quit closes only that document, and the instance ends when
+// its last workbook releases it while it holds no document.
+//
 // Every operation catches every UNO exception and reports failure; each call
 // is bounded in time by a watchdog that cuts the connection when the office
 // stops answering, so nothing hangs the caller. Each call is made on the
-// caller's thread. The object is tied to no thread: it may be created on one
-// thread and called from another (the workbook writer's worker), as long as
-// one thread at a time calls it, because the kept view of the active
-// document is not guarded.
+// caller's thread, under the instance's lock, so the calls of the workbooks
+// sharing an instance never interleave. The object is tied to no thread: it
+// may be created on one thread and called from another (the workbook
+// writer's worker), as long as one thread at a time calls the same object,
+// because its kept view of the active document is not guarded.
 //
 // Beyond the workbook operations the class can create an empty workbook file
 // and read a cell back: tests and the benchmark use them.
@@ -35,9 +43,14 @@ struct OfficeCell {
     QString numberFormat;  // the format code of the cell
 };
 
+struct OfficeInstance;
+
 class LibreOfficeWorkbook : public Workbook {
 public:
+    // A workbook with an office instance of its own.
     explicit LibreOfficeWorkbook(const OfficeOptions& options);
+    // A workbook in an office session's shared instance.
+    explicit LibreOfficeWorkbook(std::shared_ptr<OfficeInstance> session);
     ~LibreOfficeWorkbook() override;
     LibreOfficeWorkbook(const LibreOfficeWorkbook&) = delete;
     LibreOfficeWorkbook& operator=(const LibreOfficeWorkbook&) = delete;
