@@ -118,6 +118,8 @@ int runRun(const QStringList& args, const std::vector<ProgramFolder>& folders) {
     }
     QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
 
+    // One office for the process; each station opens its own workbook in it.
+    OfficeSession office(programOfficeOptions(folders.front()));
     std::vector<std::unique_ptr<CliStation>> stations;
     int rc = 0;
     int running = 0;
@@ -146,7 +148,7 @@ int runRun(const QStringList& args, const std::vector<ProgramFolder>& folders) {
         lines.afterTick = [&cs](const RunMonitorModel& monitor) { cs.printer.afterTick(monitor); };
         lines.runStarted = [&cs](const SerialPort& port) { reportPort(port, cs.out); };
         StationOptions options;
-        options.makeWorkbook = [](const ProgramFolder& f) { return makeWorkbookBackend(f); };
+        options.makeWorkbook = [&office](const ProgramFolder&) { return office.stationWorkbook(); };
         options.runOutputs = {uplinkRunOutput()};
         cs.station = std::make_unique<Station>(folder, std::move(options), std::move(view), std::move(lines));
         stations.push_back(std::move(s));

@@ -27,8 +27,9 @@ int main(int argc, char* argv[]) {
     const vel::ProgramPlaces places = vel::runningProgramPlaces({});
     const vel::ProgramFolder folder = vel::chooseProgramFolder(places);
     vel::ui::QtMessageBox messages;
+    vel::OfficeSession office(vel::programOfficeOptions(folder));
     vel::StationOptions options;
-    options.makeWorkbook = [](const vel::ProgramFolder& f) { return vel::makeWorkbookBackend(f); };
+    options.makeWorkbook = [&office](const vel::ProgramFolder&) { return office.stationWorkbook(); };
     options.runOutputs = {vel::uplinkRunOutput()};
     vel::StationView view;
     view.notice = [&messages](const QString& text, bool warning) {
