@@ -214,7 +214,7 @@ void Engine::finishOutputThreads() {
 void Engine::startRunOutputs() {
     runOutputs_.clear();
     const RunOutputContext context{settings_, extensions_, platform_.folder, log_,
-                                   [this] { return timer_.localNow(); }, platform_.station};
+                                   [this] { return timer_.localNow(); }, stream_.station()};
     for (const RunOutputFactory& make : runOutputFactories_) {
         std::unique_ptr<RunOutput> output = make(context);
         if (!output) continue;
