@@ -241,9 +241,8 @@ void Engine::closeCycle(int index) {
 }
 
 void Engine::endOfRun() {
-    MailContext mail = mailContext();
-    mailCheck(mail, false);
-    stream_.publish(RunEvent{RunPhase::Ending, timer_.localNow(), &tables_, {}});
+    // The mail's last check of the run comes with this event.
+    stream_.publish(RunEvent{RunPhase::Ending, timer_.localNow(), &tables_, false, {}});
     finishOutputThreads();
     run_.runEndDate = timer_.localNow();
     monitor_.lampColour = kColourRed;
@@ -254,7 +253,7 @@ void Engine::endOfRun() {
     monitor_.closeVisible = true;
     monitor_.focus = MonitorFocus::Close;
     run_.running = false;
-    runIsOver();
+    runIsOver(/*stopped=*/false);
 }
 
 }  // namespace vel

@@ -230,7 +230,7 @@ private:
     void startOutputThreads();
     void finishOutputThreads();
     void startRunOutputs();
-    void runIsOver();
+    void runIsOver(bool stopped);
     // The station watch (engine/station_ops.cpp).
     void startStationWatch();
     void stationChange(const QString& text, bool raised);

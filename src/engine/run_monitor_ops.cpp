@@ -149,7 +149,7 @@ void Engine::closeOutputs() {
 }
 
 void Engine::forceEnd() {
-    stream_.publish(RunEvent{RunPhase::Ending, timer_.localNow(), &tables_, {}});
+    stream_.publish(RunEvent{RunPhase::Ending, timer_.localNow(), &tables_, /*stopped=*/true, {}});
     finishOutputThreads();
     run_.paused = false;
     monitor_.nextVisible = false;
@@ -163,7 +163,7 @@ void Engine::forceEnd() {
     monitor_.focus = MonitorFocus::Close;
     monitor_.lampColour = kColourRed;
     monitor_.labelMess = QStringLiteral("強制終了しました！ 「戻る」ボタンを押して下さい");
-    runIsOver();
+    runIsOver(/*stopped=*/true);
 }
 
 }  // namespace vel
@@ -224,8 +224,8 @@ void Engine::startRunOutputs() {
 }
 
 // The last event of a run; its outputs are dropped after they heard it.
-void Engine::runIsOver() {
-    stream_.publish(RunEvent{RunPhase::Over, timer_.localNow(), &tables_, {}});
+void Engine::runIsOver(bool stopped) {
+    stream_.publish(RunEvent{RunPhase::Over, timer_.localNow(), &tables_, stopped, {}});
     runOutputs_.clear();
 }
 

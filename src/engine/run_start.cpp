@@ -108,7 +108,7 @@ bool Engine::startRun() {
     run_.evaluatedCount = 0;
     run_.endRequested = false;
     run_.running = true;
-    stream_.publish(RunEvent{RunPhase::Started, run_.runStartDate, &tables_, {}});
+    stream_.publish(RunEvent{RunPhase::Started, run_.runStartDate, &tables_, false, {}});
     processEvents();
     return true;
 }

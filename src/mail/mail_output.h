@@ -1,7 +1,8 @@
 #pragma once
 // Normal and alarm mail as a subscriber of the record stream: at every closed
-// record the mail check decides which mail is due and sends it. The alarm
-// changes it reports were marked by evaluation (AlarmMailPending).
+// record the mail check decides which mail is due and sends it, and once
+// more when a run ends by itself (a stopped run sends nothing more). The
+// alarm changes it reports were marked by evaluation (AlarmMailPending).
 #include <functional>
 
 #include "mail/mail_check.h"
@@ -16,6 +17,11 @@ public:
     void recordClosed(const ClosedRecord&) override {
         MailContext ctx = context_();
         mailCheck(ctx, true);
+    }
+    void runEvent(const RunEvent& event) override {
+        if (event.phase != RunPhase::Ending || event.stopped) return;
+        MailContext ctx = context_();
+        mailCheck(ctx, false);
     }
 
 private:

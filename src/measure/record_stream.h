@@ -51,6 +51,7 @@ struct RunEvent {
     RunPhase phase = RunPhase::Started;
     QDateTime at;                          // local time of the event
     const ScriptTables* tables = nullptr;  // the run's script (item names, definitions)
+    bool stopped = false;                  // Ending, Over: the user or a signal stopped the run
     QString station = QString();           // filled in by the stream
 };
 
