@@ -56,8 +56,11 @@ QString formatDigits(const detail::DecimalText& number, int decimals) {
 }  // namespace
 
 QString formatDecimals(const QString& numericText, int decimals) {
-    if (decimals < 0 || !isNumeric(numericText)) return numericText;
-    return formatDigits(*detail::parseWhole(numericText), decimals);
+    if (decimals < 0) return numericText;
+    // Read once: numeric as isNumeric() says, then rounded from those digits.
+    const auto number = detail::parseWhole(numericText);
+    if (!number || !std::isfinite(detail::toDouble(*number))) return numericText;
+    return formatDigits(*number, decimals);
 }
 
 QString formatDecimals(double value, int decimals) {
