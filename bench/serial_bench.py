@@ -139,8 +139,10 @@ def missing(numbered, last_sent):
     return last - first + 1 - len(numbered), max(0, last_sent - last)
 
 
-def pyserial_stream(build, seconds):
-    """A minimal logger: read the line, cut replies at CR, write CSV rows."""
+def pyserial_stream(build, seconds, sync=False):
+    """A minimal logger: read the line, cut replies at CR, write CSV rows;
+    with `sync`, each row also goes to the disk (fdatasync) before the next,
+    as velloran-cli keeps its CSV."""
     import serial
     with tempfile.TemporaryDirectory() as home:
         sim, sim_out = start_sim(build, home, STREAM_ARGS)
@@ -159,6 +161,8 @@ def pyserial_stream(build, seconds):
                         rows += 1
                         csv.write(str(rows).encode() + b"," + reply + b"\r\n")
                         csv.flush()
+                        if sync:
+                            os.fdatasync(csv.fileno())
         ended = time.monotonic()
         cpu = time.process_time() - cpu0
         port.close()
@@ -223,9 +227,10 @@ def main():
         script = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:1\r\nITM:0\r\nSSS\r\nRCV\r\nEEE\r\n"
         v = velloran_run(build, script, seconds, STREAM_ARGS)
         p = pyserial_stream(build, seconds)
+        ps = pyserial_stream(build, seconds, sync=True)
         print(f"{'logger':<14}{'wall s':>8}{'sent':>8}{'rows':>8}{'rows/s':>9}{'bytes/s':>9}"
               f"{'lost':>6}{'after':>7}{'CPU%':>7}")
-        for name, r in (("velloran-cli", v), ("pyserial", p)):
+        for name, r in (("velloran-cli", v), ("pyserial", p), ("pyserial+sync", ps)):
             bps = sum(n for _, n in r["numbered"]) / r["wall"]
             lost, after = missing(r["numbered"], r["last_sent"])
             print(f"{name:<14}{r['wall']:>8.2f}{r['sent']:>8}{r['rows']:>8}{r['rows'] / r['wall']:>9.0f}"

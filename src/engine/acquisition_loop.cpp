@@ -190,8 +190,11 @@ void Engine::sendText(const QString& text) {
 }
 
 void Engine::evaluatePending() {
+    if (run_.evaluatedCount >= run_.valueCount) return;
     MeasureContext ctx = measureContext();
-    for (int i = run_.evaluatedCount; i < run_.valueCount; ++i) dataSetDisp(ctx, i);
+    // One reading of the local clock for the values evaluated together.
+    const QDateTime now = timer_.localNow();
+    for (int i = run_.evaluatedCount; i < run_.valueCount; ++i) dataSetDisp(ctx, i, now);
 }
 
 void Engine::startCycle() {

@@ -42,8 +42,11 @@ DeadlineTimer::~DeadlineTimer() {
     if (fd_ >= 0) ::close(fd_);
 }
 
+// Setting a timerfd replaces its earlier setting and drops an expiry not yet
+// read, so neither a new start nor a stop needs a read of its own: a
+// notification already on its way finds nothing to read and is ignored.
 void DeadlineTimer::start(int64_t nanoseconds) {
-    stop();
+    fallback_.stop();
     if (fd_ < 0) {
         const int64_t ms = (std::max<int64_t>(nanoseconds, 0) + 999'999) / 1'000'000;
         fallback_.start(static_cast<int>(std::min<int64_t>(ms, std::numeric_limits<int>::max())));
@@ -58,8 +61,6 @@ void DeadlineTimer::stop() {
     if (fd_ < 0 || !armed_) return;
     armed_ = false;
     setTimer(fd_, 0, ::timerfd_settime);
-    uint64_t expirations = 0;
-    (void)::read(fd_, &expirations, sizeof expirations);  // an expiry not yet seen is dropped
 }
 
 }  // namespace vel

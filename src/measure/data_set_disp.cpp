@@ -8,13 +8,15 @@ int itemNumber(const SettingsRecord& settings, int index) {
     return recordRowLayout(settings).leadColumns() + index + 1;
 }
 
-void dataSetDisp(MeasureContext& ctx, int index) {
+void dataSetDisp(MeasureContext& ctx, int index) { dataSetDisp(ctx, index, ctx.timer.localNow()); }
+
+void dataSetDisp(MeasureContext& ctx, int index, const QDateTime& at) {
     if (index < 0 || index >= kMaxValuesPerRecord) return;
     EvaluatedValue value;
     value.index = index;
     value.itemNumber = itemNumber(ctx.settings, index);
     value.tables = &ctx.tables;
-    value.at = ctx.timer.localNow();
+    value.at = at;
 
     DataItem& item = ctx.tables.dataItems[static_cast<size_t>(index)];
     if (item.alarm != item.prevAlarm) {

@@ -12,6 +12,9 @@ namespace vel {
 // Never fails to the caller: each output deals with its own failures, so
 // that no alarm goes unreported because the spreadsheet went away.
 void dataSetDisp(MeasureContext& ctx, int index);
+// The same with the moment of the evaluation given: the values of one record
+// evaluated together share one reading of the local clock.
+void dataSetDisp(MeasureContext& ctx, int index, const QDateTime& at);
 
 // The number of value `index` on the run monitor and in alarm lines: the
 // lead rows (record number, time stamp) come first.

@@ -46,10 +46,20 @@ void MonitorOutput::valueEvaluated(const EvaluatedValue& value) {
     row.cells[3] = item.alarm ? QStringLiteral("※") : QString();
     row.cells[4] = QString::number(item.alarmCount);
     if (vb::isNumeric(item.valueText)) {
-        row.cells[5] = vb::generalNumber(item.minimum);
-        row.cells[6] = vb::generalNumber(item.maximum);
-        row.cells[7] = vb::generalNumber(item.average);
+        row.cells[5] = statisticText(value.itemNumber, 0, item.minimum);
+        row.cells[6] = statisticText(value.itemNumber, 1, item.maximum);
+        row.cells[7] = statisticText(value.itemNumber, 2, item.average);
     }
+}
+
+const QString& MonitorOutput::statisticText(int row, int slot, double value) {
+    if (static_cast<int>(shown_.size()) <= row) shown_.resize(static_cast<size_t>(row) + 1);
+    ShownNumber& shown = shown_[static_cast<size_t>(row)][static_cast<size_t>(slot)];
+    if (shown.text.isEmpty() || !(shown.value == value)) {
+        shown.value = value;
+        shown.text = vb::generalNumber(value);
+    }
+    return shown.text;
 }
 
 }  // namespace vel

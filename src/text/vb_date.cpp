@@ -12,25 +12,55 @@ QString twoDigits(int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char
 // The zero date of the spreadsheet: what an unset date-time shows.
 QDateTime zeroDate() { return QDateTime(QDate(1899, 12, 30), QTime(0, 0, 0)); }
 
+// Writes `v` (0..99) as two digits at `out`; returns the position after them.
+char16_t* putTwoDigits(char16_t* out, int v) {
+    *out++ = static_cast<char16_t>(u'0' + v / 10);
+    *out++ = static_cast<char16_t>(u'0' + v % 10);
+    return out;
+}
+
 }  // namespace
 
+// Every log line, CSV time stamp and grid row formats a date: written into
+// one buffer, without the temporary strings of QString::arg.
 QString formatDate(const QDateTime& when, DateFormat format) {
     const QDateTime t = when.isValid() ? when : zeroDate();
     const QDate d = t.date();
     const QTime tm = t.time();
-    const QString time = twoDigits(tm.hour()) + ":" + twoDigits(tm.minute()) + ":" + twoDigits(tm.second());
+    const int year = d.year();
+    if (year < 0 || year > 9999) {  // beyond four digits: the general path
+        const QString time = twoDigits(tm.hour()) + ":" + twoDigits(tm.minute()) + ":" + twoDigits(tm.second());
+        if (format == DateFormat::LongDateTime)
+            return QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0')) + "/" + twoDigits(d.month()) + "/" +
+                   twoDigits(d.day()) + " " + time;
+        if (format == DateFormat::ShortDateTime)
+            return twoDigits(year % 100) + "/" + twoDigits(d.month()) + "/" + twoDigits(d.day()) + " " + time;
+    }
+    char16_t buf[19];
+    char16_t* p = buf;
     switch (format) {
     case DateFormat::LongDateTime:
-        return QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0')) + "/" + twoDigits(d.month()) + "/" +
-               twoDigits(d.day()) + " " + time;
+        p = putTwoDigits(p, year / 100);
+        [[fallthrough]];
     case DateFormat::ShortDateTime:
-        return twoDigits(d.year() % 100) + "/" + twoDigits(d.month()) + "/" + twoDigits(d.day()) + " " + time;
-    case DateFormat::TimeOnly:
-        return time;
+        p = putTwoDigits(p, year % 100);
+        *p++ = u'/';
+        [[fallthrough]];
     case DateFormat::MonthDayTime:
-        return twoDigits(d.month()) + "/" + twoDigits(d.day()) + " " + time;
+        p = putTwoDigits(p, d.month());
+        *p++ = u'/';
+        p = putTwoDigits(p, d.day());
+        *p++ = u' ';
+        break;
+    case DateFormat::TimeOnly:
+        break;
     }
-    return time;
+    p = putTwoDigits(p, tm.hour());
+    *p++ = u':';
+    p = putTwoDigits(p, tm.minute());
+    *p++ = u':';
+    p = putTwoDigits(p, tm.second());
+    return QString(reinterpret_cast<const QChar*>(buf), p - buf);
 }
 
 std::optional<QDateTime> parseDateTime(const QString& text) {

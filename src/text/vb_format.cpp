@@ -1,4 +1,5 @@
 // Writing numbers: fixed decimals, the general number format, "000".
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -55,8 +56,11 @@ QString formatDigits(const detail::DecimalText& number, int decimals) {
 }  // namespace
 
 QString formatDecimals(const QString& numericText, int decimals) {
-    if (decimals < 0 || !isNumeric(numericText)) return numericText;
-    return formatDigits(*detail::parseWhole(numericText), decimals);
+    if (decimals < 0) return numericText;
+    // Read once: numeric as isNumeric() says, then rounded from those digits.
+    const auto number = detail::parseWhole(numericText);
+    if (!number || !std::isfinite(detail::toDouble(*number))) return numericText;
+    return formatDigits(*number, decimals);
 }
 
 QString formatDecimals(double value, int decimals) {
@@ -71,34 +75,49 @@ QString generalNumber(double value) {
     if (value == 0.0) return QStringLiteral("0");
 
     // Fifteen significant digits, rounded from the exact binary value:
-    // "d.dddddddddddddde+XX".
-    char buf[64];
-    const auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-    const std::string sci(buf, result.ptr);
+    // "d.dddddddddddddde+XX". Built in fixed buffers: the run monitor grid
+    // shows three of these per value and record.
+    char sci[64];
+    const char* sciEnd = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, 14).ptr;
     const bool negative = sci[0] == '-';
-    const size_t start = negative ? 1 : 0;
-    const size_t ePos = sci.find('e');
-    std::string digits = sci.substr(start, 1) + sci.substr(start + 2, ePos - start - 2);
-    const int exponent = std::atoi(sci.c_str() + ePos + 1);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    const char* mantissa = sci + (negative ? 1 : 0);
+    const char* e = std::find(mantissa, sciEnd, 'e');
+    int exponent = 0;  // "e+XX" or "e-XX", not terminated
+    std::from_chars(e + 2, sciEnd, exponent);
+    if (e[1] == '-') exponent = -exponent;
+    char digits[20];
+    size_t n = 0;
+    digits[n++] = mantissa[0];
+    for (const char* p = mantissa + 2; p < e; ++p) digits[n++] = *p;
+    while (n > 1 && digits[n - 1] == '0') --n;
 
-    std::string out = negative ? "-" : "";
+    char out[48];
+    size_t len = 0;
+    auto put = [&](char c) { out[len++] = c; };
+    if (negative) put('-');
     if (exponent >= 15 || exponent < -15) {
-        out += digits.substr(0, 1);
-        if (digits.size() > 1) out += "." + digits.substr(1);
-        out += exponent < 0 ? "E-" : "E+";
-        out += std::to_string(std::abs(exponent));
+        put(digits[0]);
+        if (n > 1) {
+            put('.');
+            for (size_t i = 1; i < n; ++i) put(digits[i]);
+        }
+        put('E');
+        put(exponent < 0 ? '-' : '+');
+        len = static_cast<size_t>(std::to_chars(out + len, out + sizeof out, std::abs(exponent)).ptr - out);
     } else if (exponent >= 0) {
         const size_t intLen = static_cast<size_t>(exponent) + 1;
-        if (digits.size() <= intLen) {
-            out += digits + std::string(intLen - digits.size(), '0');
-        } else {
-            out += digits.substr(0, intLen) + "." + digits.substr(intLen);
+        for (size_t i = 0; i < intLen; ++i) put(i < n ? digits[i] : '0');
+        if (n > intLen) {
+            put('.');
+            for (size_t i = intLen; i < n; ++i) put(digits[i]);
         }
     } else {
-        out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+        put('0');
+        put('.');
+        for (int i = 0; i < -exponent - 1; ++i) put('0');
+        for (size_t i = 0; i < n; ++i) put(digits[i]);
     }
-    return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
+    return QString::fromLatin1(out, static_cast<qsizetype>(len));
 }
 
 QString threeDigits(int value) {

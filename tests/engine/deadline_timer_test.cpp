@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QThread>
+
+#include <functional>
 
 #include "support/event_spin.h"
 
@@ -44,6 +47,23 @@ TEST(DeadlineTimer, ANewStartReplacesThePendingOneAndStopDropsIt) {
     EXPECT_EQ(fired, 0);
     timer.start(1'000'000);
     EXPECT_TRUE(spinUntil([&] { return fired == 1; }, 2000));
+}
+
+TEST(DeadlineTimer, AnExpiryNotYetSeenIsDroppedByAStopOrANewStart) {
+    ensureCoreApplication();
+    const std::function<void(DeadlineTimer&)> thenWhat[] = {
+        [](DeadlineTimer& t) { t.stop(); },
+        [](DeadlineTimer& t) { t.start(60'000'000); },
+    };
+    for (const auto& then : thenWhat) {
+        int fired = 0;
+        DeadlineTimer timer([&] { ++fired; });
+        timer.start(1);
+        QThread::msleep(5);  // expired, the event loop not yet told
+        then(timer);
+        spinUntil([] { return false; }, 30);
+        EXPECT_EQ(fired, 0);
+    }
 }
 
 }  // namespace

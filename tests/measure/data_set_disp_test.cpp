@@ -107,6 +107,13 @@ TEST(DataSetDisp, GridShowsAlarmCountAndStatisticsOfNumbersOnly) {
         EXPECT_EQ(b.row(1).cells, s.row) << s.text.toStdString();
         EXPECT_TRUE(b.row(1).alarmColumnRed);
     }
+    // A grid emptied in between (a new run's) shows the statistics again,
+    // also those that did not change.
+    b.monitor.grid.clear();
+    b.monitor.gridRowsBuilt = 0;
+    record(b, {"10"});
+    const std::array<QString, 8> again = {"1", "Temp", "10", "", "1", "10", "12.3456", "10.782"};
+    EXPECT_EQ(b.row(1).cells, again);
 }
 
 TEST(DataSetDisp, AlarmTransitionsAreLoggedOnceAndLeaveMailPending) {
