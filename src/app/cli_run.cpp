@@ -33,14 +33,16 @@ int stopSignalFd() {
 }
 
 // One station's lines on stdout, led by its name when several run: each line
-// goes out whole in one call, so the stations' lines never mix.
+// goes out whole in one call, so the stations' lines never mix. They are
+// flushed when the station is about to wait (one flush for the lines of a
+// record, not one per line), so none is held back while nothing happens.
 class LinePrinter {
 public:
     explicit LinePrinter(QString lead) : lead_(lead.isEmpty() ? QByteArray() : (lead + QStringLiteral(": ")).toUtf8()) {}
     void print(const char* prefix, const QString& text) const {
         std::printf("%s%s%s\n", lead_.constData(), prefix, text.toUtf8().constData());
-        std::fflush(stdout);
     }
+    static void flush() { std::fflush(stdout); }
     // A notice the window would show in a message box.
     void notice(const QString& text) const {
         std::fprintf(stderr, "%s%s\n", lead_.constData(), text.toUtf8().constData());
@@ -147,6 +149,7 @@ int runRun(const QStringList& args, const std::vector<ProgramFolder>& folders) {
         lines.alarmLine = [&cs](const QString& line) { cs.out.print("alarm: ", line); };
         lines.afterTick = [&cs](const RunMonitorModel& monitor) { cs.printer.afterTick(monitor); };
         lines.runStarted = [&cs](const SerialPort& port) { reportPort(port, cs.out); };
+        lines.beforeWait = &LinePrinter::flush;
         StationOptions options;
         options.makeWorkbook = [&office](const ProgramFolder&) { return office.stationWorkbook(); };
         options.runOutputs = {uplinkRunOutput()};
@@ -169,6 +172,7 @@ int runRun(const QStringList& args, const std::vector<ProgramFolder>& folders) {
         for (const auto& s : stations) s->station->stopNow();
     });
     rc = QCoreApplication::exec() == 0 ? rc : 1;
+    LinePrinter::flush();
     // The main window saves the settings when it closes.
     for (const auto& s : stations)
         if (s->started) s->station->saveSettings();

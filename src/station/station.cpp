@@ -1,5 +1,6 @@
 #include "station/station.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTimer>
@@ -93,6 +94,9 @@ Station::Station(ProgramFolder folder, StationOptions options, StationView view,
                 });
             });
         engine_ = &parts_->engine;
+        if (lines_.beforeWait)
+            QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                             stationContext_, [this] { lines_.beforeWait(); });
         for (const RunOutputFactory& output : options_.runOutputs) engine_->addRunOutput(output);
         connectEngine();
     });

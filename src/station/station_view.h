@@ -66,6 +66,9 @@ struct StationLines {
     std::function<void(const RunMonitorModel&)> afterTick;
     // After the start button, started or not: the port it tried.
     std::function<void(const SerialPort&)> runStarted;
+    // The station's thread is about to wait for the line or the clock: a
+    // printer flushes here, once for all the lines of the steps before.
+    std::function<void()> beforeWait;
 };
 
 }  // namespace vel
