@@ -89,6 +89,7 @@ LineOverview::LineOverview(StationMaker make, ProgramFolder programFolder, QStri
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setFocusPolicy(Qt::NoFocus);  // no cell cursor: a row is chosen by a click
     QHeaderView* header = table_->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
     header->setSectionResizeMode(ColMessage, QHeaderView::Stretch);

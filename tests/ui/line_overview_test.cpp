@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/setup_dat_file.h"
 #include "sim_rig.h"
 #include "ui/form_exe.h"
 #include "ui/line_overview.h"
@@ -23,13 +22,7 @@ const QStringList kCycling = {"ITM:0.05", "SSS", "SND:MEAS?%0D", "RCV", "SET", "
 // setup.dat of a line: the cycling script, CSV on, Com1.
 void prepareLine(test::SimRig& line) {
     const QString script = line.home.write("script.txt", cp932::encode(kCycling.join("\r\n") + "\r\n"));
-    SettingsRecord record;
-    test::RecordingMessageBox box;
-    loadSettings(record, line.folder, box);  // the fresh values
-    record.scriptPath = script;
-    record.csvOn = true;
-    record.csvPath = line.home.path("out.csv");
-    ASSERT_TRUE(saveSettings(record, PortSlot{1, QStringLiteral("9600,n,8,1"), 0}, line.folder, box));
+    ASSERT_TRUE(line.saveSetup(script, line.home.path("out.csv")));
 }
 
 std::unique_ptr<Station> realStation(const ProgramFolder& folder) {
