@@ -52,6 +52,20 @@ TEST(LineOverview, TwoStationsRunSideBySideAndEndIndependently) {
     test::RecordingMessageBox questions;
 
     {
+        // Nothing added: today's program, its main window alone, whose close ends it.
+        ui::LineOverview single(realStation, a.folder, listFile, questions);
+        bool ended = false;
+        single.onEnded = [&] { ended = true; };
+        ASSERT_TRUE(single.startUp());
+        single.begin();
+        ASSERT_NE(single.mainWindow(0), nullptr);
+        EXPECT_TRUE(single.mainWindow(0)->isVisible());
+        EXPECT_EQ(single.mainWindow(0)->windowTitle(), "Velloran");
+        EXPECT_FALSE(single.isVisible());
+        single.mainWindow(0)->close();
+        EXPECT_TRUE(ended);
+    }
+    {
         // Added once, refused when listed (under another spelling) or unusable.
         ui::LineOverview first(realStation, a.folder, listFile, questions);
         ASSERT_TRUE(first.startUp());
