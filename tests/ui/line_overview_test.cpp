@@ -1,8 +1,9 @@
 // The line overview with two real stations of the window program, each
 // against its own simulated instrument: one started through its main
 // window's start button, the other from setup.dat; a notice box of one left
-// open holds neither; one stopped while the other goes on; each CSV has
-// every row of its run; the program ends only with the overview.
+// open holds neither; one stopped while the other goes on; the program ends
+// only with the overview, which stops the run still going; each CSV has
+// every row of its run.
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -143,21 +144,29 @@ TEST(LineOverview, TwoStationsRunSideBySideAndEndIndependently) {
     EXPECT_EQ(csvRows(a), sa.status().records);
     EXPECT_EQ(overview.runButton(0)->text(), "開始");
 
-    questions.answers = {true};
-    overview.runButton(1)->click();
-    ASSERT_TRUE(test::spinUntil([&] { return !sb.running(); }));
-    EXPECT_EQ(csvRows(b), sb.status().records);
-    EXPECT_GT(sb.status().records, sa.status().records);
-
-    // a's windows close and the program goes on; the overview ends it.
+    // a's windows close and the program goes on, b with it.
     overview.runMonitor(0)->findChild<QPushButton*>("CommandClose")->click();
     ASSERT_TRUE(test::spinUntil([&] { return overview.mainWindow(0)->isVisible(); }));
     overview.mainWindow(0)->close();
     ASSERT_TRUE(test::spinUntil([&] { return overview.mainWindow(0) == nullptr; }));
     EXPECT_FALSE(ended);
     EXPECT_TRUE(overview.isVisible());
+    const int bAfterClose = sb.status().records;
+    ASSERT_TRUE(test::spinUntil([&] { return sb.status().records >= bAfterClose + 5; }));
+
+    // Closing the overview asks while b runs; Yes stops b as a stop signal
+    // does and ends the program once b's outputs are done.
+    questions.answers = {false};
     overview.close();
-    EXPECT_TRUE(ended);
+    EXPECT_FALSE(ended);
+    EXPECT_TRUE(sb.running());
+    questions.answers = {true};
+    overview.close();
+    EXPECT_EQ(questions.asked.mid(2), (QStringList{ui::kEndRunsQuestion, ui::kEndRunsQuestion}));
+    ASSERT_TRUE(test::spinUntil([&] { return ended; }));
+    EXPECT_FALSE(sb.running());
+    EXPECT_EQ(csvRows(b), sb.status().records);
+    EXPECT_GT(sb.status().records, sa.status().records);
     EXPECT_EQ(ui::loadStationFolders(listFile), QStringList{b.folder.root});
 }
 
