@@ -2,7 +2,9 @@
 // a thread of its own, with the real clock, serial port, mail library and
 // spreadsheet). The program folder is the
 // executable's folder, or ~/.local/share/velloran for an installed program;
-// there are no command-line options.
+// there are no command-line options. Folders the user has added to the line
+// overview (ライン一覧) become further stations of the process, each with
+// its own windows; with any added, the program opens with the overview.
 #include <QApplication>
 #include <QElapsedTimer>
 
@@ -12,9 +14,10 @@
 #include "station/station.h"
 #include "uplink/uplink_output.h"
 #include "ui/first_paint_report.h"
-#include "ui/form_main.h"
+#include "ui/line_overview.h"
 #include "ui/qt_message_box.h"
 #include "ui/qt_translations.h"
+#include "ui/station_list.h"
 
 int main(int argc, char* argv[]) {
     vel::readLocalTimeZoneOnce();  // before Qt or any thread asks for the local time
@@ -26,32 +29,26 @@ int main(int argc, char* argv[]) {
 
     const vel::ProgramPlaces places = vel::runningProgramPlaces({});
     const vel::ProgramFolder folder = vel::chooseProgramFolder(places);
-    vel::ui::QtMessageBox messages;
+    // One office for the process; each station opens its own workbook in it.
     vel::OfficeSession office(vel::programOfficeOptions(folder));
-    vel::StationOptions options;
-    options.makeWorkbook = [&office](const vel::ProgramFolder&) { return office.stationWorkbook(); };
-    options.runOutputs = {vel::uplinkRunOutput()};
-    vel::StationView view;
-    view.notice = [&messages](const QString& text, bool warning) {
-        if (warning) messages.warning(text);
-        else messages.info(text);
+    const vel::ui::StationMaker makeStation = [&office](const vel::ProgramFolder& stationFolder) {
+        vel::StationOptions options;
+        options.makeWorkbook = [&office](const vel::ProgramFolder&) { return office.stationWorkbook(); };
+        options.runOutputs = {vel::uplinkRunOutput()};
+        return std::make_unique<vel::Station>(stationFolder, std::move(options));
     };
-    vel::Station station(folder, std::move(options), std::move(view));
-    if (!station.startUp()) {  // no usable clock
-        QCoreApplication::processEvents();  // the station's notice
-        return 1;
-    }
-
-    vel::ui::FormMain formMain(station, messages);
-    messages.owner = [&formMain]() -> QWidget* {
-        vel::ui::FormExe* exe = formMain.formExe();
-        return exe && exe->isVisible() ? static_cast<QWidget*>(exe) : &formMain;
-    };
-    formMain.manualFile = vel::manualFile(folder, places.installedShare);
-    formMain.onUnloaded = [] { QCoreApplication::quit(); };
+    vel::ui::QtMessageBox overviewMessages;
+    vel::ui::LineOverview overview(makeStation, folder, vel::ui::userStationListFile(), overviewMessages);
+    overviewMessages.owner = [&overview]() -> QWidget* { return &overview; };
+    overview.manualOf = [&places](const vel::ProgramFolder& f) { return vel::manualFile(f, places.installedShare); };
+    overview.onEnded = [] { QCoreApplication::quit(); };
     // The start-up benchmark's sign ("quit": end once the window is shown).
     const QByteArray reportShown = qgetenv("VELLORAN_REPORT_SHOWN");
-    if (!reportShown.isEmpty()) vel::ui::reportFirstPaint(formMain, sinceStart, reportShown == "quit");
-    formMain.load();
+    if (!reportShown.isEmpty())
+        overview.beforeFirstShow = [&sinceStart, reportShown](QWidget& window) {
+            vel::ui::reportFirstPaint(window, sinceStart, reportShown == "quit");
+        };
+    if (!overview.startUp()) return 1;  // no usable clock: the message has been shown
+    overview.begin();
     return QApplication::exec();
 }

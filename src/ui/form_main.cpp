@@ -79,6 +79,11 @@ void FormMain::buildMenus() {
         return a;
     };
     QMenu* fileMenu = menu("MenuFile", QStringLiteral("ﾌｧｲﾙ(&F)"));
+    menuLines_ = fileMenu->addAction(QStringLiteral("ライン一覧(&L)"));
+    menuLines_->setObjectName(QStringLiteral("MenuLines"));
+    connect(menuLines_, &QAction::triggered, this, [this] {
+        if (openOverview) openOverview();
+    });
     menuEnd_ = fileMenu->addAction(QStringLiteral("終了(&Q)"));
     menuEnd_->setObjectName(QStringLiteral("MenuEnd"));
     connect(menuEnd_, &QAction::triggered, this, &QWidget::close);
@@ -133,6 +138,7 @@ void FormMain::load() {
     if (const QScreen* s = screen()) move(s->availableGeometry().left() + (s->availableGeometry().width() - size.width()) / 2,
                                           s->availableGeometry().top());
     placePanels();
+    menuLines_->setVisible(static_cast<bool>(openOverview));
     file_->workbookNameCheck();
     cond_->textMin->setText(QStringLiteral("60"));
     loadSettings(engine_.settings(), context_.folder, context_.messages, configurePortOf(context_.port));

@@ -72,6 +72,9 @@ public:
     // folder) and what shows it (tests replace it).
     QString manualFile;
     std::function<bool(const QString&)> openManual = openInHtmlViewer;
+    // Opens the line overview (the ﾌｧｲﾙ menu's "ライン一覧"; the entry shows
+    // only when this is set before load()).
+    std::function<void()> openOverview;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -96,6 +99,7 @@ private:
     RsPanel* rs_;
     ExtPanel* ext_;
     QAction* menuEnd_;
+    QAction* menuLines_;
     QAction* menuCond_;
     QAction* menuRs_;
     QAction* menuExt_;

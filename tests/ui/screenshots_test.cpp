@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 #include "ui/qt_translations.h"
 #include "settings/extension_settings.h"
 #include "ui/form_exe.h"
+#include "ui/line_overview.h"
 #include "ui/trend_view.h"
 
 namespace vel {
@@ -108,6 +110,59 @@ TEST(Screenshots, MainWindowPanelsAndRunMonitor) {
     rig.exeChild<QCheckBox>("CheckLog")->setChecked(false);
     test::spinUntil([] { return false; }, 100);
     ASSERT_TRUE(save(rig.exe(), folder, "run_monitor_stopped.png"));
+}
+
+// The line overview with four lines running, each against its own
+// simulated meter (one of them alarming often).
+TEST(Screenshots, LineOverview) {
+    const QString folder = qEnvironmentVariable("VEL_SCREENSHOT_DIR");
+    if (folder.isEmpty()) GTEST_SKIP() << "VEL_SCREENSHOT_DIR not set";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QTemporaryDir temporary;
+    const QString home = qEnvironmentVariable("VEL_SCREENSHOT_HOME", temporary.path());
+    QFile script(QStringLiteral(VEL_SOURCE_DIR "/samples/multimeter.txt"));
+    ASSERT_TRUE(script.open(QIODevice::ReadOnly));
+    const QByteArray scriptBytes = script.readAll();
+    const QStringList names = {"組立ライン1", "組立ライン2", "検査ライン", "梱包ライン"};
+    const QStringList alarmEvery = {"0", "0", "3", "0"};  // every 3rd of two queries a cycle
+    std::vector<std::unique_ptr<test::SimRig>> lines;
+    for (int i = 0; i < names.size(); ++i) {
+        const QString root = home + "/lines/" + names[i];
+        ASSERT_TRUE(QDir().mkpath(root));
+        QFile::remove(root + "/multimeter.csv");
+        auto rig = std::make_unique<test::SimRig>(root);
+        QStringList args = {"--reply", "MEAS:VOLT:DC?={v1}\\r", "--reply", "MEAS:TEMP?={v2}\\r"};
+        if (alarmEvery[i] != "0") args << "--alarm-every" << alarmEvery[i];
+        ASSERT_TRUE(rig->startSim(args));
+        const QString scriptPath = rig->folder.path("multimeter.txt");
+        QFile copy(scriptPath);
+        ASSERT_TRUE(copy.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        copy.write(scriptBytes);
+        copy.close();
+        ASSERT_TRUE(rig->saveSetup(scriptPath, rig->folder.path("multimeter.csv")));
+        lines.push_back(std::move(rig));
+    }
+    test::RecordingMessageBox questions;
+    const QString listFile = temporary.path() + "/stations.ini";
+    ui::LineOverview overview([](const ProgramFolder& f) { return std::make_unique<Station>(f, StationOptions{}); },
+                              lines[0]->folder, listFile, questions);
+    ASSERT_TRUE(overview.startUp());
+    for (size_t i = 1; i < lines.size(); ++i) ASSERT_TRUE(overview.addStation(lines[i]->folder.root));
+    overview.begin();
+    for (int row = 0; row < overview.stationCount(); ++row) overview.runButton(row)->click();
+    ASSERT_TRUE(test::spinUntil(
+        [&] {
+            for (int row = 0; row < overview.stationCount(); ++row)
+                if (overview.station(row).status().records < 5) return false;
+            return true;
+        },
+        30000))
+        << questions.shown.join(" / ").toStdString();
+    test::spinUntil([] { return false; }, 300);
+    ASSERT_TRUE(save(&overview, folder, "line_overview.png"));
+    questions.answers.assign(static_cast<size_t>(overview.stationCount()), true);
+    overview.close();
+    ASSERT_TRUE(test::spinUntil([&] { return !overview.isVisible(); }, 20000));
 }
 
 }  // namespace

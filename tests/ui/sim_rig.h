@@ -11,6 +11,7 @@
 #include "engine/engine.h"
 #include "base/system_clock.h"
 #include "serial/qt_serial_port.h"
+#include "settings/setup_dat_file.h"
 #include "support/fake_mailer.h"
 #include "support/recording_message_box.h"
 #include "support/temp_folder.h"
@@ -68,6 +69,17 @@ struct SimRig {
         panel->textScrName->setText(scriptPath);
         panel->checkCsv->setChecked(true);
         panel->textCsvName->setText(home.path("out.csv"));
+    }
+
+    // setup.dat as the main window saves it, for a start without the window:
+    // the script, CSV on and Com1.
+    bool saveSetup(const QString& scriptPath, const QString& csvPath) {
+        SettingsRecord record;
+        loadSettings(record, folder, box);  // the fresh values
+        record.scriptPath = scriptPath;
+        record.csvOn = true;
+        record.csvPath = csvPath;
+        return saveSettings(record, PortSlot{1, QStringLiteral("9600,n,8,1"), 0}, folder, box);
     }
 
     ui::FormExe* exe() const { return window ? window->formExe() : nullptr; }

@@ -21,7 +21,8 @@ namespace vel::test {
 
 inline void ensureUiApplication() {
     if (QApplication::instance()) return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen, with its options when they are given (the pictures' screen).
+    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith("offscreen")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "test_ui";
     static char* argv[] = {name, nullptr};
