@@ -2,10 +2,11 @@
 """Several stations in one velloran-cli process, each polling its own
 velloran-sim on a pseudo-terminal (MEAS? every 0.1 s).
 
-  bench/stations_bench.py BUILD grid [SECONDS]   one station alone, then 8 in
-      one process, then 8 again with one instrument silent (the sim drops
-      every answer) and one unplugged half-way (its sim killed): per station
-      the cycles kept and the lateness of each MEAS? as the instrument sees it
+  bench/stations_bench.py BUILD grid [SECONDS]   8 stations in one process,
+      then 8 again with one instrument silent (the sim drops every answer)
+      and one unplugged half-way (its sim killed), each time beside one
+      station alone in a process of its own: per station the cycles kept and
+      the lateness of each MEAS? as the instrument sees it
   bench/stations_bench.py BUILD soak [SECONDS] [N]  N stations (default 32,
       600 s) in one process beside one station alone in another: rows written
       against replies sent per station, CPU and RSS per station
@@ -22,6 +23,8 @@ import sys
 import tempfile
 import threading
 import time
+
+from serial_bench import cpu_seconds
 
 COM = 7
 INTERVAL = 0.1
@@ -70,12 +73,6 @@ class SimLines(threading.Thread):
 
     def times(self, name, prefix):
         return [t for t, line in list(self.lines[name]) if line.startswith(prefix)]
-
-
-def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def rss_kib(pid):
@@ -150,57 +147,67 @@ def run_cli(build, stations, seconds, during=None):
 
 
 def grid_figures(starts, seconds):
-    """Cycles kept (share of the grid's slots within `seconds` that saw a
-    MEAS?) and lateness (mean, p99, max ms from the second cycle on; the
-    first cycle's apart: it waits for the stations' start-up) against the
-    grid. The run's grid starts with the run, before the first MEAS? is
-    sent, so it is placed at the earliest phase seen: a cycle is never early."""
+    """Cycles kept (MEAS? sent against the grid's slots within `seconds`) and
+    lateness (mean, p99, max ms from the second cycle on; the first cycle's
+    apart: it waits for the stations' start-up). A late cycle does not move
+    the grid (the run catches up slot by slot), so the k-th MEAS? belongs to
+    the k-th slot; the grid starts with the run, before the first MEAS? is
+    sent, so it is placed at the earliest of them: a cycle is never early."""
     if len(starts) < 2:
         return 0.0, None
-    t0 = starts[0]
-    slots = [round((t - t0) / INTERVAL) for t in starts]
-    phase = [t - t0 - k * INTERVAL for t, k in zip(starts, slots)]
-    late = [(p - min(phase)) * 1000 for p in phase]
+    offsets = [t - k * INTERVAL for k, t in enumerate(starts)]
+    late = [(o - min(offsets)) * 1000 for o in offsets]
     first, late = late[0], sorted(late[1:])
-    kept = len(set(slots)) / int(seconds / INTERVAL)
+    kept = len(starts) / int(seconds / INTERVAL)
     return kept, (sum(late) / len(late), late[min(len(late) - 1, int(len(late) * 0.99))], late[-1], first)
+
+
+def beside_alone(build, root, sims, tag, stations, seconds, during=None):
+    """`stations` in one process and, at the same time, one more station
+    alone in a process of its own (the reference under the same load):
+    the table rows of both."""
+    alone = Station(build, root, f"alone{tag}", sims)
+    result = {}
+    side = threading.Thread(target=lambda: result.update(alone=run_cli(build, [alone], seconds)))
+    side.start()
+    rc, cpu, _, wall, _ = run_cli(build, stations, seconds, during)
+    side.join()
+    a_rc, a_cpu, _, a_wall, _ = result["alone"]
+    rows = []
+    for s in [alone] + stations:
+        s.stop_sim()
+        many = s is not alone
+        rows.append((s.name, rc if many else a_rc, (cpu / len(stations) if many else a_cpu) / wall,
+                     grid_figures(sims.times(s.name, "< "), wall)))
+    return rows
 
 
 def grid(build, seconds):
     sims = SimLines()
     sims.start()
-    rows = []
     with tempfile.TemporaryDirectory(dir=os.environ.get("BENCH_DIR", "/tmp")) as root:
-        # One station alone: the reference.
-        alone = Station(build, root, "alone", sims)
-        rc, cpu, _, wall, _ = run_cli(build, [alone], seconds)
-        alone.stop_sim()
-        rows.append(("1 alone", "alone", rc, cpu / wall, grid_figures(sims.times("alone", "< "), wall)))
-
         eight = [Station(build, root, f"g{i}", sims) for i in range(1, 9)]
-        rc, cpu, _, wall, _ = run_cli(build, eight, seconds)
-        for s in eight:
-            s.stop_sim()
-            rows.append(("8", s.name, rc, cpu / wall / 8, grid_figures(sims.times(s.name, "< "), wall)))
-
+        healthy = beside_alone(build, root, sims, "1", eight, seconds)
+        # g7's instrument never answers; g8's goes away half-way (its sim killed).
         faulty = [Station(build, root, f"f{i}", sims, ["--drop", "1"] if i == 7 else []) for i in range(1, 9)]
-        unplugged = faulty[7]
-        rc, cpu, _, wall, _ = run_cli(build, faulty, seconds,
-                                      lambda t: t > seconds / 2 and unplugged.sim.poll() is None and unplugged.sim.kill())
-        for s in faulty:
-            s.stop_sim()
-            what = {"f7": "8, f7 silent", "f8": "8, f8 unplugged"}.get(s.name, "8, two faulty")
-            rows.append((what, s.name, rc, cpu / wall / 8, grid_figures(sims.times(s.name, "< "), wall)))
-    ref = rows[0][4][1][1]
-    print(f"{'run':<17}{'station':<8}{'exit':>5}{'kept %':>8}{'mean ms':>9}{'p99 ms':>8}{'max ms':>8}"
+        unplug = faulty[7].sim
+        faults = beside_alone(build, root, sims, "2", faulty, seconds,
+                              lambda t: t > seconds / 2 and unplug.poll() is None and unplug.kill())
+    notes = {"f7": "silent", "f8": "unplugged half-way"}
+    print(f"{'station':<8}{'exit':>5}{'kept %':>8}{'mean ms':>9}{'p99 ms':>8}{'max ms':>8}"
           f"{'p99-alone':>10}{'first ms':>9}{'CPU%':>7}")
-    for what, name, rc, cpu, (kept, late) in rows:
-        if late is None:
-            print(f"{what:<17}{name:<8}{rc:>5}{100 * kept:>8.1f}   (no cycles)")
-            continue
-        mean, p99, worst, first = late
-        print(f"{what:<17}{name:<8}{rc:>5}{100 * kept:>8.1f}{mean:>9.2f}{p99:>8.2f}{worst:>8.2f}"
-              f"{p99 - ref:>10.2f}{first:>9.1f}{100 * cpu:>7.2f}")
+    for title, rows in (("8 stations in one process, one alone beside them", healthy),
+                        ("8 stations, f7 silent and f8 unplugged, one alone beside them", faults)):
+        print(title)
+        ref = rows[0][3][1][1]
+        for name, rc, cpu, (kept, late) in rows:
+            head = f"{name:<8}{rc:>5}{100 * kept:>8.1f}"
+            if late is None or name == "f7":
+                # A silent instrument's cycle waits out the reply time (RTM 0.5 s): no grid to keep.
+                print(f"{head}{'-':>9}{'-':>8}{'-':>8}{'-':>10}{'-':>9}{100 * cpu:>7.2f}  {notes.get(name, '')}")
+                continue
+            mean, p99, worst, first = late
+            print(f"{head}{mean:>9.2f}{p99:>8.2f}{worst:>8.2f}{p99 - ref:>10.2f}{first:>9.1f}{100 * cpu:>7.2f}")
 
 
 def soak(build, seconds, n):
