@@ -84,7 +84,9 @@ int main(int argc, char** argv) {
             return 2;
         }
         // Named before the run starts; the run writes them to its alarm log too.
-        for (const vel::ProgramFolder& f : chosen) vel::printSettingNotes(vel::readExtensionSettings(f.extensionIni()));
+        for (const vel::ProgramFolder& f : chosen)
+            vel::printSettingNotes(vel::readExtensionSettings(f.extensionIni()),
+                                   chosen.size() > 1 ? QFileInfo(f.root).fileName() + QStringLiteral(": ") : QString());
         rc = vel::runRun(args, chosen);
     } else if (cmd == QLatin1String("setup")) {
         // The command names its own refusals; the usage would bury them.

@@ -38,8 +38,11 @@ TEST(CliStations, TwoFoldersRunAsTwoStationsOfOneProcess) {
         FaultRun a, b;
         ASSERT_TRUE(a.prepare(kThreeValueScript, c.firstMinutes)) << c.what;
         ASSERT_TRUE(b.prepare(kThreeValueScript, 0)) << c.what;
+        b.write("velloran.ini", "[reconnect]\nbogus=1\n");
         ASSERT_TRUE(a.startSim({})) << c.what;
-        if (c.secondHasInstrument) ASSERT_TRUE(b.startSim({})) << c.what;
+        if (c.secondHasInstrument) {
+            ASSERT_TRUE(b.startSim({})) << c.what;
+        }
         bool sent = false;
         const CliResult r = a.cli(15000, [&](qint64 ms) {
             if (c.firstMinutes == 0 && !sent && ms > 2500 && a.cliPid() > 0) {
@@ -55,6 +58,9 @@ TEST(CliStations, TwoFoldersRunAsTwoStationsOfOneProcess) {
         for (const QString& line : r.out.split('\n', Qt::SkipEmptyParts))
             EXPECT_TRUE(line.startsWith(stationName(a) + ": ") || line.startsWith(stationName(b) + ": "))
                 << c.what << ": " << line.toStdString();
+        // A note on the second's velloran.ini says whose it is.
+        EXPECT_TRUE(r.err.contains(QStringLiteral("velloran-cli: %1: velloran.ini の reconnect.bogus").arg(stationName(b))))
+            << c.what << r.err.toStdString();
         const CliResult ra = stationPart(r, a);
         const CliResult rb = stationPart(r, b);
         EXPECT_GE(repliesWithValues(ra), 15) << c.what;
