@@ -15,7 +15,8 @@ const char kCliUsage[] =
     "                          csv, minutes, reconnect.intervalSeconds, uplink.url, units.D001, ...)\n"
     "  setup --keys            list every key with what it takes and its default\n"
     "  --home DIR              the program folder (default: the executable's folder, or\n"
-    "                          ~/.local/share/velloran when the program is installed)\n"
+    "                          ~/.local/share/velloran when the program is installed);\n"
+    "                          run takes several, one station each\n"
     "  COMMAND --help          what a command does and takes\n";
 
 const char kCheckHelp[] =
@@ -27,12 +28,19 @@ const char kCheckHelp[] =
 
 const char kRunHelp[] =
     "usage: velloran-cli [--home DIR] run [--service]\n"
+    "       velloran-cli --home DIR1 --home DIR2 ... run [--service]\n"
     "Starts a run from the folder's setup.dat and velloran.ini as the start button does and\n"
     "prints the run monitor's lines; with --service only what a service's journal needs: the\n"
     "port it opened, the alarm log lines, errors and the end. SIGINT, SIGTERM or SIGHUP stop it as the stop button\n"
     "does (the data log is written). A value of velloran.ini that is not taken is named on\n"
     "stderr and in the alarm log, with the value used instead.\n"
-    "Exit 0: the run ended; 1: the run could not start; 2: wrong command line.\n";
+    "Several --home options run each folder as a station of its own in this one process, each\n"
+    "with its own port, CSV, logs and workbook; every line is led by the folder's name\n"
+    "(\"line1: port: Com1 → /dev/ttyUSB0\"). A stop signal stops them all. A station that\n"
+    "cannot start says why and the others run on. One folder given twice, or two folders of\n"
+    "the same name, are refused (exit 2).\n"
+    "Exit 0: the run ended (every station's); 1: the run (a station's) could not start;\n"
+    "2: wrong command line.\n";
 
 const char kSetupHelp[] =
     "usage: velloran-cli [--home DIR] setup [NAME=VALUE ...]\n"

@@ -122,8 +122,8 @@ int refuse(const QString& text) {
 
 }  // namespace
 
-void printSettingNotes(const ExtensionLoad& loaded) {
-    for (const QString& note : loaded.notes()) printUtf8(stderr, QStringLiteral("velloran-cli: ") + note);
+void printSettingNotes(const ExtensionLoad& loaded, const QString& lead) {
+    for (const QString& note : loaded.notes()) printUtf8(stderr, QStringLiteral("velloran-cli: ") + lead + note);
 }
 
 int runSetup(const QStringList& args, const ProgramFolder& folder) {

@@ -18,7 +18,8 @@ namespace vel {
 int runSetup(const QStringList& args, const ProgramFolder& folder);
 
 // Names on stderr every problem of a loaded velloran.ini and the value used
-// instead, and a password others can read.
-void printSettingNotes(const ExtensionLoad& loaded);
+// instead, and a password others can read; `lead` names the station when
+// several run ("line1: ").
+void printSettingNotes(const ExtensionLoad& loaded, const QString& lead = {});
 
 }  // namespace vel

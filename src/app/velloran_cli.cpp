@@ -1,5 +1,6 @@
 // velloran-cli: the engine without windows.
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
 
@@ -20,6 +21,25 @@ int usage() {
 int help(const char* text) {
     std::fputs(text, stdout);
     return 0;
+}
+
+// Why these folders cannot run together, empty when they can. Two stations
+// on one folder would write the same CSV, logs and setup.dat; two folders of
+// one name would be one station on the record stream and in the lines.
+QString clashingFolders(const std::vector<vel::ProgramFolder>& folders) {
+    for (size_t i = 0; i < folders.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            const QFileInfo a(folders[j].root);
+            const QFileInfo b(folders[i].root);
+            const QString ca = a.canonicalFilePath();
+            if (!ca.isEmpty() ? ca == b.canonicalFilePath() : a.absoluteFilePath() == b.absoluteFilePath())
+                return QStringLiteral("同じプログラムフォルダが二度指定されています: ") + folders[i].root;
+            if (a.fileName() == b.fileName())
+                return QStringLiteral("名前が同じプログラムフォルダは一緒に動かせません: ") + folders[j].root +
+                       QStringLiteral("、") + folders[i].root;
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -57,11 +77,16 @@ int main(int argc, char** argv) {
     } else if (cmd == QLatin1String("run")) {
         if (wantsHelp) return help(vel::kRunHelp);
         std::vector<vel::ProgramFolder> chosen;
-        for (const QString& h : homes.isEmpty() ? QStringList{QString()} : homes) {
+        for (const QString& h : homes.isEmpty() ? QStringList{QString()} : homes)
             chosen.push_back(vel::chooseProgramFolder(vel::runningProgramPlaces(h)));
-            // Named before the run starts; the run writes them to its alarm log too.
-            vel::printSettingNotes(vel::readExtensionSettings(chosen.back().extensionIni()));
+        if (const QString clash = clashingFolders(chosen); !clash.isEmpty()) {
+            std::fprintf(stderr, "velloran-cli run: %s\n", clash.toUtf8().constData());
+            return 2;
         }
+        // Named before the run starts; the run writes them to its alarm log too.
+        for (const vel::ProgramFolder& f : chosen)
+            vel::printSettingNotes(vel::readExtensionSettings(f.extensionIni()),
+                                   chosen.size() > 1 ? QFileInfo(f.root).fileName() + QStringLiteral(": ") : QString());
         rc = vel::runRun(args, chosen);
     } else if (cmd == QLatin1String("setup")) {
         // The command names its own refusals; the usage would bury them.
