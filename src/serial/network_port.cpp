@@ -131,9 +131,11 @@ void NetworkPort::deliver(int code, const QString& data) {
 bool networkPortAnswers(const QString& url, int timeoutMs) {
     const auto parsed = parseNetworkPortUrl(url);
     if (!parsed) return false;
+    // The bare TCP connection: no telnet talk with a server that may be
+    // about to turn a second user away.
     GensioLink link({});
     QString error;
-    return link.open(gensioSpec(*parsed), timeoutMs, error);
+    return link.open(QStringLiteral("tcp,%1,%2").arg(parsed->host).arg(parsed->port), timeoutMs, error);
 }
 
 }  // namespace vel
