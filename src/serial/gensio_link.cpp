@@ -5,15 +5,11 @@
 #include <gensio/gensio_unix.h>
 #include <gensio/selector.h>
 #include <gensio/sergensio.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <sys/eventfd.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <deque>
 #include <future>
 #include <mutex>
@@ -24,12 +20,6 @@
 
 namespace vel {
 namespace {
-
-// Keep-alive: a peer silent this long is probed, and given up after the
-// probes go unanswered (about half a minute in all).
-constexpr int kKeepIdleSeconds = 10;
-constexpr int kKeepIntervalSeconds = 5;
-constexpr int kKeepProbes = 3;
 
 unsigned parityCode(char letter) {
     switch (letter) {
@@ -200,22 +190,6 @@ struct GensioLink::State {
         if (out.isEmpty() && events.drained) events.drained();
     }
 
-    void keepAlive() {
-        char data[sizeof(void*)] = "0";
-        gensiods length = sizeof data;
-        if (gensio_control(io, GENSIO_CONTROL_DEPTH_FIRST, GENSIO_CONTROL_GET, GENSIO_CONTROL_IOD, data, &length) != 0)
-            return;
-        struct gensio_iod* iod = nullptr;
-        std::memcpy(&iod, data, sizeof iod);
-        const int fd = iod ? o->iod_get_fd(iod) : -1;
-        if (fd < 0) return;
-        const int on = 1, idle = kKeepIdleSeconds, interval = kKeepIntervalSeconds, probes = kKeepProbes;
-        setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
-        setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
-        setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
-        setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
-    }
-
     static int onEvent(struct gensio*, void* data, int event, int err, unsigned char* buf, gensiods* buflen,
                        const char* const*) {
         auto* s = static_cast<State*>(data);
@@ -241,7 +215,6 @@ struct GensioLink::State {
         if (!s->opening) return;  // the owner stopped waiting; the late connection is freed there
         if (!err) {
             s->connected = true;
-            s->keepAlive();
             gensio_set_read_callback_enable(s->io, true);
         }
         s->opening->set_value(err);
