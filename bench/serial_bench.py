@@ -226,7 +226,9 @@ def ser2net(rfc2217_port, tcp_port):
         for _ in range(500):
             try:
                 socket.create_connection(("127.0.0.1", tcp_port), 0.1).close()
+                time.sleep(0.2)  # each look opens the device; let ser2net let go of it
                 socket.create_connection(("127.0.0.1", rfc2217_port), 0.1).close()
+                time.sleep(0.2)
                 return server
             except OSError:
                 time.sleep(0.01)

@@ -13,8 +13,13 @@ constexpr int kLineAnswerMs = 1000;  // how long the COM-PORT answers are waited
 // The library's TCP has keep-alive on. No delay: a command goes out one
 // character at a time and the instrument waits for all of it (Nagle's wait
 // for the server's delayed acknowledgement cost some 45 ms a command).
+QString tcpSpec(const NetworkPortUrl& url) {
+    const QString family = url.host.contains(u':') ? QStringLiteral("ipv6,") : QString();
+    return QStringLiteral("tcp(nodelay),%1%2,%3").arg(family, url.host).arg(url.port);
+}
+
 QString gensioSpec(const NetworkPortUrl& url) {
-    const QString tcp = QStringLiteral("tcp(nodelay),%1,%2").arg(url.host).arg(url.port);
+    const QString tcp = tcpSpec(url);
     return url.kind == NetworkPortUrl::Rfc2217 ? QStringLiteral("telnet(rfc2217),") + tcp : tcp;
 }
 
@@ -138,7 +143,7 @@ bool networkPortAnswers(const QString& url, int timeoutMs) {
     // about to turn a second user away.
     GensioLink link({});
     QString error;
-    return link.open(QStringLiteral("tcp,%1,%2").arg(parsed->host).arg(parsed->port), timeoutMs, error);
+    return link.open(tcpSpec(*parsed), timeoutMs, error);
 }
 
 }  // namespace vel
