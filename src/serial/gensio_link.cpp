@@ -5,8 +5,16 @@
 #include <gensio/gensio_unix.h>
 #include <gensio/selector.h>
 #include <gensio/sergensio.h>
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/eventfd.h>
+#include <sys/socket.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 #include <atomic>
 #include <chrono>
@@ -20,6 +28,52 @@
 
 namespace vel {
 namespace {
+
+// Keep-alive (the library turns it on): a peer silent this long is probed,
+// and given up after the probes go unanswered, about half a minute in all
+// instead of the system's two hours and more.
+constexpr int kKeepIdleSeconds = 10;
+constexpr int kKeepIntervalSeconds = 5;
+constexpr int kKeepProbes = 3;
+
+// The port of an address as the library writes it: "ipv4,127.0.0.1,46026".
+int addressPort(struct gensio* io, unsigned option) {
+    char text[128] = "0";
+    gensiods length = sizeof text;
+    if (gensio_control(io, GENSIO_CONTROL_DEPTH_FIRST, GENSIO_CONTROL_GET, option, text, &length) != 0) return 0;
+    return QByteArray(text, static_cast<qsizetype>(std::min<gensiods>(length, sizeof text - 1))).split(',').last().toInt();
+}
+
+int socketPort(int fd, bool peer) {
+    sockaddr_storage a{};
+    socklen_t length = sizeof a;
+    if ((peer ? ::getpeername(fd, reinterpret_cast<sockaddr*>(&a), &length)
+              : ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length)) != 0)
+        return -1;
+    if (a.ss_family == AF_INET) return ntohs(reinterpret_cast<sockaddr_in*>(&a)->sin_port);
+    if (a.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6*>(&a)->sin6_port);
+    return -1;
+}
+
+// The library does not hand out its socket; it is the one of this process
+// with the connection's two ports.
+void shortenKeepAlive(struct gensio* io) {
+    const int local = addressPort(io, GENSIO_CONTROL_LADDR);
+    const int remote = addressPort(io, GENSIO_CONTROL_RADDR);
+    if (local <= 0 || remote <= 0) return;
+    DIR* fds = ::opendir("/proc/self/fd");
+    if (!fds) return;
+    while (const dirent* entry = ::readdir(fds)) {
+        const int fd = std::atoi(entry->d_name);
+        if (fd <= 2 || socketPort(fd, false) != local || socketPort(fd, true) != remote) continue;
+        const int idle = kKeepIdleSeconds, interval = kKeepIntervalSeconds, probes = kKeepProbes;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+        ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+        ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+        break;
+    }
+    ::closedir(fds);
+}
 
 unsigned parityCode(char letter) {
     switch (letter) {
@@ -215,6 +269,7 @@ struct GensioLink::State {
         if (!s->opening) return;  // the owner stopped waiting; the late connection is freed there
         if (!err) {
             s->connected = true;
+            shortenKeepAlive(s->io);
             gensio_set_read_callback_enable(s->io, true);
         }
         s->opening->set_value(err);

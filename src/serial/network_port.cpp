@@ -10,7 +10,7 @@ namespace {
 constexpr int kConnectMs = 3000;     // a device server that does not answer by then counts as absent
 constexpr int kLineAnswerMs = 1000;  // how long the COM-PORT answers are waited for
 
-// The library's TCP has keep-alive on. No delay: a command goes out one
+// The library's TCP has keep-alive on (the link shortens its timing). No delay: a command goes out one
 // character at a time and the instrument waits for all of it (Nagle's wait
 // for the server's delayed acknowledgement cost some 45 ms a command).
 QString tcpSpec(const NetworkPortUrl& url) {

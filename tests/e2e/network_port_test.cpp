@@ -110,6 +110,8 @@ struct NetworkCase {
     Fault fault;              // done to ser2net from 3 s to 5 s into the run
 };
 
+void PrintTo(const NetworkCase& c, std::ostream* os) { *os << c.name; }
+
 class NetworkRun : public testing::TestWithParam<NetworkCase> {};
 
 TEST_P(NetworkRun, WritesEveryRowAndSurvivesTheServer) {
