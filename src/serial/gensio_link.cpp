@@ -238,8 +238,8 @@ struct GensioLink::State {
             }
             if (count == 0) break;
             out.remove(0, static_cast<qsizetype>(count));
+            pending -= static_cast<int>(count);  // the owner adds what it hands over
         }
-        pending = static_cast<int>(out.size());
         gensio_set_write_callback_enable(io, !out.isEmpty());
         if (out.isEmpty() && events.drained) events.drained();
     }
@@ -344,17 +344,18 @@ void GensioLink::write(const QByteArray& bytes) {
     if (!s_->connected || bytes.isEmpty()) return;
     s_->pending += static_cast<int>(bytes.size());
     s_->post([s = s_.get(), bytes] {
+        if (!s->connected) return;  // lost on the way: nothing is pending any more
         s->out += bytes;
         s->flush();
     });
 }
 
-int GensioLink::pendingOutput() const { return s_->pending; }
+int GensioLink::pendingOutput() const { return std::max(0, s_->pending.load()); }
 
 void GensioLink::discardOutput() {
     s_->call([s = s_.get()] {
+        s->pending -= static_cast<int>(s->out.size());
         s->out.clear();
-        s->pending = 0;
     });
 }
 
