@@ -15,6 +15,9 @@ pyserial logger doing the same job (Debian python3-serial).
   bench/serial_bench.py BUILD workbook [SECONDS] back-to-back polling with the live
       workbook on (headless Calc) beside the same run without it: cycles/s,
       and whether the office had to skip records to keep up
+  bench/serial_bench.py BUILD net [SECONDS]     the poll above with the sim behind
+      ser2net on 127.0.0.1, over rfc2217:// and tcp://, beside pyserial's
+      serial_for_url poller on the same URLs (Debian ser2net)
   bench/serial_bench.py BUILD mail [SECONDS]    the 0.1 s grid with a normal mail
       every minute to a mail server that takes the connection and never
       answers: the largest gap between two cycle starts (at least 70 s)
@@ -75,8 +78,10 @@ def stop(proc):
         proc.wait(10)
 
 
-def velloran_run(build, script, seconds, sim_args, setup=(), env=None):
-    """velloran-cli run for `seconds`; returns a dict of figures."""
+def velloran_run(build, script, seconds, sim_args, setup=(), env=None, serve=None):
+    """velloran-cli run for `seconds`; returns a dict of figures. `serve(home)`,
+    called once the sim is up, may put a server in front of it; it returns
+    the server's process, stopped after the run."""
     with tempfile.TemporaryDirectory() as home:
         path = f"{home}/script.txt"
         with open(path, "wb") as f:
@@ -86,6 +91,7 @@ def velloran_run(build, script, seconds, sim_args, setup=(), env=None):
                         "csvOn=1", f"csv={home}/out.csv", f"minutes={seconds / 60}", "rsLog=1", *[a.replace("{home}", home) for a in setup]],
                        check=True)
         sim, sim_out = start_sim(build, home, sim_args)
+        server = serve(home) if serve else None
         run = subprocess.Popen([cli, "--home", home, "run"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                env=env)
         out = Stamped(run.stdout)
@@ -100,6 +106,8 @@ def velloran_run(build, script, seconds, sim_args, setup=(), env=None):
             time.sleep(0.05)
         ended = time.monotonic()
         out.join(5)
+        if server:
+            stop(server)
         stop(sim)
         begin = out.times("alarm: ")[:1] or [started]
         with open(f"{home}/out.csv", "rb") as f:
@@ -173,14 +181,17 @@ def pyserial_stream(build, seconds, sync=False):
                 "sent": len(sim_out.times("> ", started, ended)), "last_sent": len(sim_out.times("> "))}
 
 
-def pyserial_poller(build, seconds, interval):
+def pyserial_poller(build, seconds, interval, serve=None, url=None):
     """A minimal polling logger: ask, read to CR, append and sync a row (as
     velloran-cli syncs each CSV row); with an interval, sleep to each
-    deadline of the grid first, else ask again at once."""
+    deadline of the grid first, else ask again at once. With `serve` and
+    `url`, through pyserial's serial_for_url to the server serve(home) starts."""
     import serial
     with tempfile.TemporaryDirectory() as home:
         sim, _ = start_sim(build, home, ["--quiet"])
-        port = serial.Serial(f"{home}/dev/com{COM}", 115200, timeout=0.5)
+        server = serve(home) if serve else None
+        port = (serial.serial_for_url(url, baudrate=115200, timeout=0.5) if url
+                else serial.Serial(f"{home}/dev/com{COM}", 115200, timeout=0.5))
         starts = []
         cpu0 = time.process_time()
         t0 = time.monotonic()
@@ -197,8 +208,43 @@ def pyserial_poller(build, seconds, interval):
         cpu = time.process_time() - cpu0
         wall = time.monotonic() - t0
         port.close()
+        if server:
+            stop(server)
         stop(sim)
         return {"wall": wall, "cpu": cpu, "cycle_starts": starts, "rows": len(starts)}
+
+
+def ser2net(rfc2217_port, tcp_port):
+    """serve(home) for the runs above: ser2net in the foreground serving the
+    sim's pty as rfc2217 and raw tcp on 127.0.0.1."""
+    import socket
+
+    def serve(home):
+        device = os.path.realpath(f"{home}/dev/com{COM}")
+        connector = f"  connector: serialdev,{device},115200n81,local\n"
+        with open(f"{home}/ser2net.yaml", "w") as f:
+            f.write(f"connection: &rfc\n  accepter: telnet(rfc2217),tcp,127.0.0.1,{rfc2217_port}\n{connector}"
+                    f"connection: &raw\n  accepter: tcp,127.0.0.1,{tcp_port}\n{connector}")
+        server = subprocess.Popen(["ser2net", "-n", "-d", "-c", f"{home}/ser2net.yaml"],
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(500):
+            try:
+                socket.create_connection(("127.0.0.1", tcp_port), 0.1).close()
+                time.sleep(0.2)  # each look opens the device; let ser2net let go of it
+                socket.create_connection(("127.0.0.1", rfc2217_port), 0.1).close()
+                time.sleep(0.2)
+                return server
+            except OSError:
+                time.sleep(0.01)
+        raise SystemExit("ser2net did not listen")
+    return serve
+
+
+def free_port():
+    import socket
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
 
 
 def silent_mail_server():
@@ -219,7 +265,7 @@ def lateness_ms(starts, interval):
 
 
 def main():
-    if len(sys.argv) < 3 or sys.argv[2] not in ("stream", "cycle", "poll", "mail", "workbook"):
+    if len(sys.argv) < 3 or sys.argv[2] not in ("stream", "cycle", "poll", "net", "mail", "workbook"):
         raise SystemExit(__doc__)
     build, what = sys.argv[1], sys.argv[2]
     seconds = float(sys.argv[3]) if len(sys.argv) > 3 else (10 if what == "stream" else 60)
@@ -244,6 +290,25 @@ def main():
             rate = r["rows"] / r["wall"]
             per = 1e6 * r["cpu"] / max(1, r["rows"])
             print(f"{name:<14}{r['wall']:>8.2f}{r['rows']:>8}{rate:>10.0f}{100 * r['cpu'] / r['wall']:>7.1f}{per:>14.0f}")
+    elif what == "net":
+        script = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.5\r\nSTM:0.5\r\nITM:0\r\nSSS\r\nSND:MEAS?%0D\r\nRCV\r\nEEE\r\n"
+        rfc, raw = free_port(), free_port()
+        serve = ser2net(rfc, raw)
+        # ser2net on a pty never answers DTR and RTS: pyserial gives up the
+        # open on that unless told to ignore it.
+        runs = (("velloran-cli", "rfc2217", lambda: velloran_run(build, script, seconds, ["--quiet"],
+                                                                  [f"ports.com{COM}=rfc2217://127.0.0.1:{rfc}"], serve=serve)),
+                ("pyserial", "rfc2217", lambda: pyserial_poller(build, seconds, 0, serve,
+                                                               f"rfc2217://127.0.0.1:{rfc}?ign_set_control")),
+                ("velloran-cli", "tcp", lambda: velloran_run(build, script, seconds, ["--quiet"],
+                                                              [f"ports.com{COM}=tcp://127.0.0.1:{raw}"], serve=serve)),
+                ("pyserial", "socket", lambda: pyserial_poller(build, seconds, 0, serve, f"socket://127.0.0.1:{raw}")))
+        print(f"{'poller':<14}{'over':<9}{'wall s':>8}{'cycles':>8}{'cycles/s':>10}{'CPU%':>7}{'CPU us/cycle':>14}")
+        for name, over, go in runs:
+            r = go()
+            rate = r["rows"] / r["wall"]
+            per = 1e6 * r["cpu"] / max(1, r["rows"])
+            print(f"{name:<14}{over:<9}{r['wall']:>8.2f}{r['rows']:>8}{rate:>10.0f}{100 * r['cpu'] / r['wall']:>7.1f}{per:>14.0f}")
     elif what == "workbook":
         script = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.5\r\nSTM:0.5\r\nITM:0\r\nSSS\r\nSND:MEAS?%0D\r\nRCV\r\nEEE\r\n"
         with tempfile.TemporaryDirectory() as books:

@@ -82,6 +82,7 @@ void printUtf8(FILE* to, const QString& text) {
 }
 
 const char kUnitsPrefix[] = "units.";
+const char kPortsPrefix[] = "ports.";
 
 // Finds the named field of a table; null when there is none.
 template <typename Record>
@@ -112,6 +113,7 @@ int printAllKeys(const std::vector<Field>& all) {
     printUtf8(stdout, QStringLiteral("# velloran.ini"));
     printKeys(extensionFields(), ExtensionSettings{});
     printUtf8(stdout, QStringLiteral("%1  %2（既定値: 空欄）").arg(QStringLiteral("units.D001").leftJustified(26), kUnitsAllowed));
+    printUtf8(stdout, QStringLiteral("%1  %2（既定値: 空欄＝ローカルのデバイス）").arg(QStringLiteral("ports.com1").leftJustified(26), kPortsAllowed));
     return 0;
 }
 
@@ -141,6 +143,8 @@ int runSetup(const QStringList& args, const ProgramFolder& folder) {
             printUtf8(stdout, QString::fromLatin1(f.name) + "=" + f.get(extensions));
         for (auto it = extensions.units.cbegin(); it != extensions.units.cend(); ++it)
             printUtf8(stdout, kUnitsPrefix + it.key() + "=" + it.value());
+        for (auto it = extensions.networkPorts.cbegin(); it != extensions.networkPorts.cend(); ++it)
+            printUtf8(stdout, QStringLiteral("%1com%2=%3").arg(QLatin1String(kPortsPrefix)).arg(it.key()).arg(it.value()));
         return 0;
     }
     bool extensionsChanged = false;
@@ -153,6 +157,15 @@ int runSetup(const QStringList& args, const ProgramFolder& folder) {
             if (!isItemName(item)) return refuse(refusedValueText(name, value, kUnitsAllowed));
             if (value.isEmpty()) extensions.units.remove(item);
             else extensions.units.insert(item, value);
+            extensionsChanged = true;
+            continue;
+        }
+        if (name.startsWith(QLatin1String(kPortsPrefix)) && eq >= 0) {
+            const int number = comKeyNumber(name.mid(qsizetype(sizeof kPortsPrefix) - 1));
+            if (!number || (!value.isEmpty() && !parseNetworkPortUrl(value)))
+                return refuse(refusedValueText(name, value, kPortsAllowed));
+            if (value.isEmpty()) extensions.networkPorts.remove(number);
+            else extensions.networkPorts.insert(number, value.trimmed());
             extensionsChanged = true;
             continue;
         }

@@ -44,6 +44,7 @@ bool isDiscovery(const QString& value) {
 QString iniKey(const char* name) { return QString::fromLatin1(name).replace(QLatin1Char('.'), QLatin1Char('/')); }
 
 const QString unitsGroup = QStringLiteral("units");
+const QString portsGroup = QStringLiteral("ports");
 constexpr int kItemCount = 256;
 
 // QSettings reads a value with commas as a list; the key meant the text.
@@ -89,6 +90,15 @@ const std::vector<ExtensionField>& extensionFields() {
 QString itemUnit(const ExtensionSettings& settings, int index) {
     return settings.units.value(QStringLiteral("D%1").arg(index + 1, 3, 10, QLatin1Char('0')));
 }
+
+int comKeyNumber(const QString& key) {
+    if (!key.startsWith(QLatin1String("com")) || key.size() < 4 || !key[3].isDigit()) return 0;
+    bool ok = false;
+    const int n = key.mid(3).toInt(&ok);
+    return ok && n >= 1 && n <= 9999 && key == QStringLiteral("com%1").arg(n) ? n : 0;
+}
+
+QString networkPortUrl(const ExtensionSettings& settings, int number) { return settings.networkPorts.value(number); }
 
 bool isItemName(const QString& name) {
     if (name.size() != 4 || name[0] != u'D') return false;
@@ -150,6 +160,12 @@ ExtensionLoad readExtensionSettings(const QString& iniPath) {
             if (!text.isEmpty()) load.settings.units.insert(item, text);
             continue;
         }
+        if (key.section(u'/', 0, 0) == portsGroup && comKeyNumber(item)) {
+            if (text.isEmpty()) continue;
+            if (parseNetworkPortUrl(text)) load.settings.networkPorts.insert(comKeyNumber(item), text.trimmed());
+            else load.problems.push_back({QString(key).replace(u'/', u'.'), text, kPortsAllowed, {}});
+            continue;
+        }
         load.problems.push_back({QString(key).replace(u'/', u'.'), text, {}, {}});
     }
     load.secretReadableByOthers = !load.settings.uplinkPassword.isEmpty() &&
@@ -169,6 +185,9 @@ bool saveExtensionSettings(const QString& iniPath, const ExtensionSettings& sett
     ini.remove(unitsGroup);
     for (auto it = settings.units.cbegin(); it != settings.units.cend(); ++it)
         if (!it.value().isEmpty()) ini.setValue(unitsGroup + QLatin1Char('/') + it.key(), it.value());
+    ini.remove(portsGroup);
+    for (auto it = settings.networkPorts.cbegin(); it != settings.networkPorts.cend(); ++it)
+        if (!it.value().isEmpty()) ini.setValue(portsGroup + QStringLiteral("/com%1").arg(it.key()), it.value());
     ini.sync();
     return ini.status() == QSettings::NoError && (!secret || restrictToOwner(iniPath));
 }

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <vector>
 
+#include "base/network_port_url.h"
 #include "settings/named_fields.h"
 
 namespace vel {
@@ -35,6 +36,9 @@ struct ExtensionSettings {
     // [units] The unit of an item's values, by its data number: "D001" → "V".
     // Items without one have none.
     QMap<QString, QString> units;
+    // [ports] Com numbers reached over the network: 3 → "rfc2217://host:port"
+    // or "tcp://host:port". The others reach their local device.
+    QMap<int, QString> networkPorts;
 };
 
 using ExtensionField = NamedField<ExtensionSettings>;
@@ -52,6 +56,14 @@ QString itemUnit(const ExtensionSettings& settings, int index);
 // "D001" .. "D256": the items a unit may be set for.
 bool isItemName(const QString& name);
 inline const QString kUnitsAllowed = QStringLiteral("units.D001～units.D256 に単位の文字列（空欄で消す）");
+
+// "com3" → 3: the Com numbers a network URL may be set for (1..9999); 0 for
+// anything else.
+int comKeyNumber(const QString& key);
+// The network URL for Com `number`; empty when it reaches a local device.
+QString networkPortUrl(const ExtensionSettings& settings, int number);
+inline const QString kPortsAllowed = QStringLiteral("ports.com1～ports.com9999 に ") + kNetworkPortForm +
+                                     QStringLiteral("（空欄で消す）");
 
 // A value velloran.ini holds that was not taken, or a key it should not hold.
 struct SettingProblem {

@@ -10,8 +10,9 @@
 #include "engine/engine.h"
 #include "engine/run_driver.h"
 #include "mail/curl_mailer.h"
-#include "serial/qt_serial_port.h"
+#include "serial/com_port.h"
 #include "settings/channel0_port.h"
+#include "settings/extension_settings.h"
 #include "settings/setup_dat_file.h"
 #include "station/posted_message_box.h"
 #include "station/station_status_watch.h"
@@ -33,7 +34,7 @@ QString folderName(const QString& root) { return QFileInfo(root).fileName(); }
 struct Station::Parts {
     SystemClock clock;
     PostedMessageBox box;
-    QtSerialPort port;
+    ComPort port;
     CurlMailer mailer;
     std::unique_ptr<Workbook> workbook;
     Engine engine;
@@ -41,7 +42,7 @@ struct Station::Parts {
     Parts(const ProgramFolder& folder, std::function<void(const QString&, bool)> post,
           const StationOptions& options, std::function<void()> beep)
         : box(std::move(post)),
-          port(folder),
+          port(folder, [folder](int16_t n) { return networkPortUrl(loadExtensionSettings(folder.extensionIni()), n); }),
           mailer(clock),
           workbook(options.makeWorkbook ? options.makeWorkbook(folder) : nullptr),
           engine(EnginePlatform{clock, box, port, mailer, folder,

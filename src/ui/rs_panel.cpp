@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "base/network_port_url.h"
+#include "serial/network_port.h"
 #include "serial/refused_settings.h"
 #include "serial/serial_devices.h"
 #include "ui/rs_choices.h"
@@ -19,6 +21,10 @@
 
 namespace vel::ui {
 namespace {
+
+// How long the Com table waits for a network Com to answer.
+constexpr int kAnswerCheckMs = 300;
+const QString kRawTcpNote = QStringLiteral("（tcp:// は通信条件を使いません）");
 
 QComboBox* list(QWidget* parent, const char* name) {
     auto* c = new QComboBox(parent);
@@ -121,6 +127,10 @@ void RsPanel::showDevice() {
     const int number = cboPort->currentIndex() + 1;
     const QString device = number >= 1 ? context_.port.deviceFor(static_cast<int16_t>(number)) : QString();
     labelPortDevice->setText(device.isEmpty() ? QString() : QStringLiteral("→ ") + device);
+    if (const auto url = parseNetworkPortUrl(device)) {
+        labelPortMissing->setText(url->kind == NetworkPortUrl::Tcp ? kRawTcpNote : QString());
+        return;
+    }
     const bool missing = !device.isEmpty() && !serialDevicePresent(device, context_.deviceRoot);
     labelPortMissing->setText(missing ? QStringLiteral("（見つかりません）") : QString());
 }
@@ -129,9 +139,13 @@ void RsPanel::refreshDevices() {
     listComDevices->clear();
     for (int number = 1; number <= cboPort->count(); ++number) {
         const QString device = context_.port.deviceFor(static_cast<int16_t>(number));
-        const bool present = serialDevicePresent(device, context_.deviceRoot);
-        auto* row = new QTreeWidgetItem(listComDevices, {cboPort->itemText(number - 1), device,
-                                                         present ? QStringLiteral("あり") : QStringLiteral("なし")});
+        const bool network = parseNetworkPortUrl(device).has_value();
+        const bool inUse = network && context_.port.isOpen() && context_.port.portNumber() == number;
+        const bool present = network ? inUse || networkPortAnswers(device, kAnswerCheckMs)
+                                     : serialDevicePresent(device, context_.deviceRoot);
+        const QString state = network ? (inUse ? QStringLiteral("使用中") : present ? QStringLiteral("応答あり") : QStringLiteral("応答なし"))
+                                      : (present ? QStringLiteral("あり") : QStringLiteral("なし"));
+        auto* row = new QTreeWidgetItem(listComDevices, {cboPort->itemText(number - 1), device, state});
         row->setToolTip(1, device);
         if (!present) row->setForeground(2, Qt::red);
     }

@@ -2,7 +2,9 @@
 // The serial panel FrameRs: port, speed, data bits, parity, stop bits and
 // flow control of channel 0, written straight into the port object on OK.
 // Beside the port list it shows which Linux device the chosen Com number
-// reaches and whether it is there, every Com number's device in a table, and
+// reaches and whether it is there (a network Com: its URL, whether it
+// answers, and that raw tcp leaves the line settings to the device server),
+// every Com number's device in a table, and
 // the serial devices present, one of which can be linked as the chosen Com
 // number; under the lists, the settings the open port refused.
 #include <QGroupBox>

@@ -2,6 +2,7 @@
 // A serial port without a device: records what the engine does to it and
 // lets a test deliver communication events as the line would.
 #include <QByteArrayList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -21,8 +22,12 @@ public:
     QString settings() const override { return settings_; }
     void setHandshaking(int16_t mode) override { handshaking_ = mode == 3 ? 2 : mode; }
     int16_t handshaking() const override { return handshaking_; }
-    QString deviceFor(int16_t number) const override { return "/dev/ttyS" + QString::number(number - 1); }
+    QString deviceFor(int16_t number) const override {
+        return networkUrls.contains(number) ? networkUrls.value(number) : "/dev/ttyS" + QString::number(number - 1);
+    }
     QStringList refusedSettings() const override { return open_ ? refuses : QStringList(); }
+    // Com numbers reached over the network, as a station's port names them.
+    QMap<int16_t, QString> networkUrls;
 
     bool open() override {
         ++opens;

@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "support/fake_device_root.h"
 #include "ui/rs_choices.h"
 #include "ui/rs_panel.h"
@@ -203,6 +207,49 @@ TEST(RsPanel, ShowsWhereEachComGoesAndLinksAPresentDevice) {
     // Linking is not a port choice: Cancel still leaves the port as it was.
     rig.window->commandRsNg();
     EXPECT_EQ(rig.port.portNumber(), 1);
+}
+
+// A socket on 127.0.0.1 that listens (or, closed, a port nobody answers on).
+struct Listener {
+    Listener() {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof a;
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && ::listen(fd, 4) == 0 &&
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length) == 0)
+            port = ntohs(a.sin_port);
+    }
+    ~Listener() { ::close(fd); }
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    int port = 0;
+};
+
+TEST(RsPanel, ANetworkComShowsItsUrlAndWhetherItAnswers) {
+    test::FakeDeviceRoot fake;
+    RsRig rig;
+    rig.window->context().deviceRoot = fake.root();
+    Listener answering;
+    int silent = 0;
+    {
+        Listener closed;
+        silent = closed.port;
+    }
+    const QString tcp = QStringLiteral("tcp://127.0.0.1:%1").arg(answering.port);
+    const QString rfc = QStringLiteral("rfc2217://127.0.0.1:%1").arg(silent);
+    rig.port.networkUrls = {{4, tcp}, {5, rfc}};
+    rig.load();
+    rig.window->openRsPanel();
+    auto* table = rig.find<QTreeWidget>("ListComDevices");
+    const std::tuple<int, QString, QString> rows[] = {{3, tcp, "応答あり"}, {4, rfc, "応答なし"}, {0, "/dev/ttyS0", "あり"}};
+    for (const auto& [row, device, state] : rows) {
+        EXPECT_EQ(table->topLevelItem(row)->text(1), device);
+        EXPECT_EQ(table->topLevelItem(row)->text(2), state) << device.toStdString();
+    }
+    rig.rs()->cboPort->setCurrentText("Com4");
+    EXPECT_EQ(rig.find<QLabel>("LabelPortMissing")->text(), "（tcp:// は通信条件を使いません）");
+    rig.rs()->cboPort->setCurrentText("Com5");
+    EXPECT_EQ(rig.find<QLabel>("LabelPortMissing")->text(), "");
 }
 
 }  // namespace
