@@ -10,7 +10,7 @@
 
 namespace vel {
 
-inline constexpr int kChannels = 8;  // per-channel tables have eight slots; only channel 0 is used
+inline constexpr int kChannels = 8;  // channel 0 (setup.dat's port) and channels 1–7 (CHN:n)
 
 // Display pattern for 0..9 decimals: "#0", "#0.0", ... "#0.000000000".
 using NumberFormats = std::array<QString, 10>;
@@ -38,6 +38,7 @@ struct RunState {
     QDateTime runStartDate;
     QDateTime runEndDate;
     bool beepOnReceive = false;
+    int channel = 0;  // the channel the commands act on (CHN:n); a run starts on 0
 
     std::array<QString, kChannels> receiveBuffer{};
     // The line's codes and time-outs as a run starts (a script sets them).

@@ -13,7 +13,6 @@
 namespace vel {
 namespace {
 
-constexpr int kChannel = 0;
 const Fixed4 kOneMs = Fixed4::fromInt(1);
 
 // The acquisition number runs up to the largest number setup.dat holds and
@@ -67,22 +66,24 @@ void Engine::executeCommand(const ScriptCommand& command, int index) {
         cyclePaced_ = true;
     };
     const bool firstLook = run_.stepPhase == 0;
+    const auto channel = static_cast<size_t>(run_.channel);
+    SerialPort& port = portOf(run_.channel);
     switch (command.code) {
     case OpSCD:
-        run_.startCode[kChannel] = static_cast<uint8_t>(command.param);
+        run_.startCode[channel] = static_cast<uint8_t>(command.param);
         advance();
         break;
     case OpECD:
-        if (command.param != 0) run_.endCode[kChannel] = static_cast<uint8_t>(command.param);
+        if (command.param != 0) run_.endCode[channel] = static_cast<uint8_t>(command.param);
         advance();
         break;
     case OpDCD:
-        if (command.param != 0) run_.delimiterCode[kChannel] = static_cast<uint8_t>(command.param);
+        if (command.param != 0) run_.delimiterCode[channel] = static_cast<uint8_t>(command.param);
         advance();
         break;
     case OpBRK:
         if (firstLook) {
-            platform_.port.setBreak(true);
+            port.setBreak(true);
             if (command.value != 0) {
                 startWait(command.value);
                 break;
@@ -90,15 +91,15 @@ void Engine::executeCommand(const ScriptCommand& command, int index) {
         } else if (run_.waitRemaining >= kOneMs) {
             break;
         }
-        platform_.port.setBreak(false);
+        port.setBreak(false);
         advance();
         break;
     case OpRTM:
-        if (command.value >= 0) run_.receiveTimeout[kChannel] = command.value;
+        if (command.value >= 0) run_.receiveTimeout[channel] = command.value;
         advance();
         break;
     case OpSTM:
-        if (command.value >= 0) run_.sendTimeout[kChannel] = command.value;
+        if (command.value >= 0) run_.sendTimeout[channel] = command.value;
         advance();
         break;
     case OpWTM:
@@ -122,8 +123,8 @@ void Engine::executeCommand(const ScriptCommand& command, int index) {
         advance();
         break;
     case OpCLR:
-        platform_.port.discardInput();
-        run_.receiveBuffer[kChannel].clear();
+        port.discardInput();
+        run_.receiveBuffer[channel].clear();
         advance();
         break;
     case OpBZ0:
@@ -147,13 +148,13 @@ void Engine::executeCommand(const ScriptCommand& command, int index) {
             advance();
         } else if (firstLook) {
             showStep(index, QStringLiteral(":RCV"));
-            if (takeReplyNow(kChannel)) {
+            if (takeReplyNow(run_.channel)) {
                 cyclePaced_ = true;  // the reply came from the line
                 advance();
             } else {
-                startWait(run_.receiveTimeout[kChannel]);
+                startWait(run_.receiveTimeout[channel]);
             }
-        } else if (takeReplyNow(kChannel) || run_.waitRemaining < kOneMs || run_.endRequested) {
+        } else if (takeReplyNow(run_.channel) || run_.waitRemaining < kOneMs || run_.endRequested) {
             advance();
         }
         break;
@@ -165,13 +166,17 @@ void Engine::executeCommand(const ScriptCommand& command, int index) {
             }
             showStep(index, QStringLiteral(":SND"));
             sendText(command.text);
-            startWait(run_.sendTimeout[kChannel]);
-        } else if (platform_.port.outputCount() == 0) {
+            startWait(run_.sendTimeout[channel]);
+        } else if (port.outputCount() == 0) {
             advance();
         } else if (run_.waitRemaining < kOneMs) {
-            platform_.port.discardOutput();
+            port.discardOutput();
             advance();
         }
+        break;
+    case OpCHN:
+        run_.channel = command.param;
+        advance();
         break;
     case OpSET:
         evaluatePending();
@@ -185,8 +190,9 @@ void Engine::executeCommand(const ScriptCommand& command, int index) {
 }
 
 void Engine::sendText(const QString& text) {
-    for (const QByteArray& bytes : sendWrites(text)) platform_.port.write(bytes);
-    log_.rsLogLine(loglines::sent(sendLogText(text)));
+    SerialPort& port = portOf(run_.channel);
+    for (const QByteArray& bytes : sendWrites(text)) port.write(bytes);
+    log_.rsLogLine(loglines::sent(sendLogText(text), run_.channel));
 }
 
 void Engine::evaluatePending() {

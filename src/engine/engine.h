@@ -56,6 +56,9 @@ struct EnginePlatform {
     bool outputThreads = false;
     // The station's id on the record stream (the program folder's name).
     QString station = QString();
+    // Channels 1–7 (CHN:n): their ports, index 0 unused; a channel without
+    // one cannot be used.
+    std::array<SerialPort*, kChannels> channelPorts = {};
 };
 
 // Fields of the main window that the engine refreshes during a run. Each hook
@@ -160,8 +163,8 @@ public:
     // it (the run driver reschedules its tick there).
     std::function<void()> afterReceiveEvent;
 
-    // A communication event of channel 0.
-    void receiveEvent(const CommEvent& event);
+    // A communication event of a channel.
+    void receiveEvent(const CommEvent& event, int channel = 0);
 
     bool running() const { return run_.running; }
     bool runOver() const { return monitor_.closeVisible; }
@@ -219,6 +222,9 @@ private:
     void showStep(int index, const QString& suffix);
     void processEvents();
     bool portOpen();
+    SerialPort& portOf(int channel);
+    bool channelPortsOpen();
+    void closePorts();
     bool startChecksPass();
     void openRunMonitor();
     bool takeReplyNow(int channel);

@@ -38,7 +38,7 @@ Fixed4 Engine::nextDeadlineMs() const {
 
 bool Engine::replyWaitingForLoop() const {
     if (!run_.running || run_.paused) return false;
-    if (!replyBuffered(run_, 0)) return false;
+    if (!replyBuffered(run_, run_.channel)) return false;
     const ScriptCommand* command = currentCommand();
     const bool onReceive = command && command->code == OpRCV;
     // A wait for time (WTM, BRK, SND's send time-out, the cycle grid) is
@@ -94,10 +94,11 @@ int Engine::nextTickIntervalMs(int tickMs) const {
     return ms < tickMs ? static_cast<int>(ms) : tickMs;
 }
 
-void Engine::receiveEvent(const CommEvent& event) {
-    ReceiveContext ctx{run_, monitor_, platform_.port, timer_, lineReport_};
-    handleCommEvent(ctx, 0, event);
-    watchPort();
+void Engine::receiveEvent(const CommEvent& event, int channel) {
+    ReceiveContext ctx{run_, monitor_, portOf(channel), timer_, lineReport_};
+    handleCommEvent(ctx, channel, event);
+    // The station watch (reconnect, no-reply alarm) looks after channel 0.
+    if (channel == 0) watchPort();
     if (afterReceiveEvent) afterReceiveEvent();
 }
 
@@ -155,7 +156,7 @@ void Engine::forceEnd() {
     monitor_.nextVisible = false;
     if (!(run_.runEndDate > run_.runStartDate)) run_.runEndDate = timer_.localNow();
     run_.running = false;
-    if (platform_.port.isOpen()) platform_.port.close();
+    closePorts();
     csv_.closeCsv();
     dataLogWrite(platform_.folder, run_.runStartDate, run_.runEndDate, monitor_);
     monitor_.rsEndVisible = false;

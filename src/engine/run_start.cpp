@@ -26,7 +26,10 @@ Engine::Engine(EnginePlatform p)
       timer_(platform_.clock),
       logs_(platform_.folder, settings_, monitor_),
       csv_(platform_.messages) {
-    platform_.port.setEventHandler([this](const CommEvent& event) { receiveEvent(event); });
+    platform_.port.setEventHandler([this](const CommEvent& event) { receiveEvent(event, 0); });
+    for (int ch = 1; ch < kChannels; ++ch)
+        if (SerialPort* port = platform_.channelPorts[static_cast<size_t>(ch)])
+            port->setEventHandler([this, ch](const CommEvent& event) { receiveEvent(event, ch); });
     for (RecordSubscriber* output : std::initializer_list<RecordSubscriber*>{
              &workbookOutput_, &monitorOutput_, &alarmLogOutput_, &csvOutput_, &mailOutput_})
         outputSubscriptions_.push_back(stream_.subscribe(*output));
@@ -91,6 +94,7 @@ bool Engine::startRun() {
     // input was discarded when it was prepared.
     run_.receiveBuffer[kChannel].clear();
     if (!loadScript(tables_, settings_.scriptPath, platform_.messages)) return false;
+    if (!channelPortsOpen()) return false;
     if (!loadMailRecordsForRun(settings_, mailRecords_, platform_.messages)) return false;
     getStartCell(workbook_, settings_, platform_.messages, hooks_.cursor);
     startOutputThreads();

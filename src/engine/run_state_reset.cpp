@@ -5,14 +5,15 @@
 namespace vel {
 
 void resetRunState(RunState& state) {
-    // The defaults are those a fresh RunState is built with. Only channel 0
-    // is ever used; the other slots keep their construction values.
+    // The defaults are those a fresh RunState is built with, on every
+    // channel; a run starts on channel 0.
     const RunState fresh;
-    state.startCode[0] = fresh.startCode[0];
-    state.delimiterCode[0] = fresh.delimiterCode[0];
-    state.endCode[0] = fresh.endCode[0];
-    state.receiveTimeout[0] = fresh.receiveTimeout[0];
-    state.sendTimeout[0] = fresh.sendTimeout[0];
+    state.startCode = fresh.startCode;
+    state.delimiterCode = fresh.delimiterCode;
+    state.endCode = fresh.endCode;
+    state.receiveTimeout = fresh.receiveTimeout;
+    state.sendTimeout = fresh.sendTimeout;
+    state.channel = 0;
 
     state.cycleInterval = fresh.cycleInterval;
     state.waitRemaining = fresh.waitRemaining;

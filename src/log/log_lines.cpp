@@ -16,8 +16,12 @@ QString alarmLine(const QDateTime& now, const QString& event, int itemNumber, co
 QString stamp(const QDateTime& now) { return vb::formatDate(now, vb::DateFormat::LongDateTime); }
 
 QString cycleMarker(const QDateTime& now) { return QStringLiteral("[") + stamp(now) + QStringLiteral("]"); }
-QString sent(const QString& text) { return QStringLiteral("● ") + text; }
-QString received(const QString& reply) { return QStringLiteral("○ ") + reply; }
+QString sent(const QString& text, int channel) {
+    return channel == 0 ? QStringLiteral("● ") + text : QStringLiteral("●CH%1 ").arg(channel) + text;
+}
+QString received(const QString& reply, int channel) {
+    return channel == 0 ? QStringLiteral("○ ") + reply : QStringLiteral("○CH%1 ").arg(channel) + reply;
+}
 
 QString acquisitionStarted(const QDateTime& now) { return stamp(now) + QStringLiteral(", データ取得開始"); }
 QString acquisitionEnded(const QDateTime& now) { return stamp(now) + QStringLiteral(", データ取得終了"); }

@@ -13,8 +13,9 @@ QString stamp(const QDateTime& now);
 
 // Communication log.
 QString cycleMarker(const QDateTime& now);   // "[2024/05/01 12:00:00]"
-QString sent(const QString& text);           // "● " + text
-QString received(const QString& reply);      // "○ " + reply
+// "● " + text, "○ " + reply; a channel other than 0 is named: "●CH1 " + text.
+QString sent(const QString& text, int channel = 0);
+QString received(const QString& reply, int channel = 0);
 
 // Alarm log. `itemNumber` is the number shown for the item (its row in the
 // run monitor grid), written with at least three digits.

@@ -7,9 +7,9 @@ namespace {
 
 const char* const kMnemonics[] = {
     nullptr, "SCD", "ECD", "DCD", "ERR", "BRK", "RTM", "STM", "WTM", "ITM",
-    "PAU",   "CLR", "BZ0", "BZ1", "SSS", "EEE", "RCV", "SND", "SET",
+    "PAU",   "CLR", "BZ0", "BZ1", "SSS", "EEE", "RCV", "SND", "SET", "CHN",
 };
-constexpr int kLastOpcode = OpSET;
+constexpr int kLastOpcode = OpCHN;
 
 }  // namespace
 
@@ -65,6 +65,11 @@ ScriptCommand encodeLine(const QString& line) {
     case OpRCV:
     case OpSET:
         if (line.size() != 3) return ScriptCommand{};
+        break;
+    case OpCHN:
+        // CHN:n, the channel 0 to 7 the commands after it act on.
+        if (line.size() != 5 || line[3] != u':' || line[4] < u'0' || line[4] > u'7') return ScriptCommand{};
+        cmd.param = static_cast<int16_t>(line[4].unicode() - u'0');
         break;
     case OpSND:
         cmd.text = decodeText(line);

@@ -15,7 +15,7 @@ namespace vel {
 enum Opcode : int16_t {
     OpNone = 0, OpSCD = 1, OpECD = 2, OpDCD = 3, OpERR = 4, OpBRK = 5, OpRTM = 6, OpSTM = 7,
     OpWTM = 8, OpITM = 9, OpPAU = 10, OpCLR = 11, OpBZ0 = 12, OpBZ1 = 13, OpSSS = 14, OpEEE = 15,
-    OpRCV = 16, OpSND = 17, OpSET = 18,
+    OpRCV = 16, OpSND = 17, OpSET = 18, OpCHN = 19,
 };
 
 // Comparison operators of ALM/MAX/MIN lines; 7 ("==") is a text match.

@@ -49,7 +49,7 @@ std::optional<QStringList> takeReply(RunState& run, LogSink& log, int channel, c
     }
     buffer.remove(0, end + 1);
 
-    log.rsLogLine(loglines::received(reply));
+    log.rsLogLine(loglines::received(reply, channel));
     if (run.beepOnReceive && beep) beep();
     return cutFields(reply, startCode, delimiterCode, endCode);
 }

@@ -63,6 +63,8 @@ bool restrictToOwner(const QString& path) {
 
 }  // namespace
 
+const std::vector<ExtensionField>& channelFields();
+
 const std::vector<ExtensionField>& extensionFields() {
     using S = ExtensionSettings;
     static const std::vector<ExtensionField> fields{
@@ -84,6 +86,43 @@ const std::vector<ExtensionField>& extensionFields() {
         intField("uplink.spoolMb", &S::uplinkSpoolMb, 1, 1'000'000),
         textField("uplink.discovery", &S::uplinkDiscovery, QStringLiteral("空欄、または homeassistant"), isDiscovery),
     };
+    static const std::vector<ExtensionField> all = [] {
+        std::vector<ExtensionField> f = fields;
+        for (const ExtensionField& channel : channelFields()) f.push_back(channel);
+        return f;
+    }();
+    return all;
+}
+
+bool isChannelKey(const QString& key) { return key.startsWith(QLatin1String("channel")); }
+
+const std::vector<ExtensionField>& channelFields() {
+    static const char* const portKeys[] = {nullptr, "channel1.port", "channel2.port", "channel3.port", "channel4.port",
+                                           "channel5.port", "channel6.port", "channel7.port"};
+    static const char* const lineKeys[] = {nullptr, "channel1.lineSettings", "channel2.lineSettings",
+                                           "channel3.lineSettings", "channel4.lineSettings", "channel5.lineSettings",
+                                           "channel6.lineSettings", "channel7.lineSettings"};
+    static const std::vector<ExtensionField> fields = [] {
+        std::vector<ExtensionField> f;
+        for (size_t ch = 1; ch < 8; ++ch) {
+            f.push_back({portKeys[ch], [ch](const ExtensionSettings& s) { return QString::number(s.channels[ch].port); },
+                         [ch](ExtensionSettings& s, const QString& v) {
+                             const auto n = parseWholeNumber(v);
+                             if (!n || *n < 0 || *n > std::numeric_limits<int16_t>::max()) return false;
+                             s.channels[ch].port = static_cast<int>(*n);
+                             return true;
+                         },
+                         rangeText(0, std::numeric_limits<int16_t>::max()) + QStringLiteral("（0：なし）")});
+            f.push_back({lineKeys[ch], [ch](const ExtensionSettings& s) { return s.channels[ch].lineSettings; },
+                         // Taken as text, as channel 0's: the port refuses what it cannot apply.
+                         [ch](ExtensionSettings& s, const QString& v) {
+                             s.channels[ch].lineSettings = v.trimmed();
+                             return true;
+                         },
+                         QStringLiteral("速度,パリティ,データビット,ストップビット（例 9600,n,8,1）")});
+        }
+        return f;
+    }();
     return fields;
 }
 
@@ -181,7 +220,15 @@ bool saveExtensionSettings(const QString& iniPath, const ExtensionSettings& sett
     const bool secret = !settings.uplinkPassword.isEmpty();
     if (secret && !restrictToOwner(iniPath)) return false;
     QSettings ini(iniPath, QSettings::IniFormat);
-    for (const ExtensionField& field : extensionFields()) ini.setValue(iniKey(field.name), field.get(settings));
+    for (const ExtensionField& field : extensionFields()) {
+        // A channel without a port leaves no section in the file.
+        const QString key = QString::fromLatin1(field.name);
+        if (isChannelKey(key) && settings.channels[static_cast<size_t>(key.mid(7, 1).toInt())].port == 0) {
+            ini.remove(iniKey(field.name));
+            continue;
+        }
+        ini.setValue(iniKey(field.name), field.get(settings));
+    }
     ini.remove(unitsGroup);
     for (auto it = settings.units.cbegin(); it != settings.units.cend(); ++it)
         if (!it.value().isEmpty()) ini.setValue(unitsGroup + QLatin1Char('/') + it.key(), it.value());

@@ -6,12 +6,20 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <vector>
 
 #include "base/network_port_url.h"
 #include "settings/named_fields.h"
 
 namespace vel {
+
+// The port of a channel other than 0: a Com number (0: none) and its line
+// settings in setup's text form.
+struct ChannelPort {
+    int port = 0;
+    QString lineSettings = QStringLiteral("9600,n,8,1");
+};
 
 struct ExtensionSettings {
     // [reconnect] A port that fails during a run is opened again every so
@@ -36,6 +44,9 @@ struct ExtensionSettings {
     // [units] The unit of an item's values, by its data number: "D001" → "V".
     // Items without one have none.
     QMap<QString, QString> units;
+    // [channel1] .. [channel7] The ports a script selects with CHN:1 .. CHN:7
+    // (index 0 unused: channel 0 is setup.dat's port).
+    std::array<ChannelPort, 8> channels{};
     // [ports] Com numbers reached over the network: 3 → "rfc2217://host:port"
     // or "tcp://host:port". The others reach their local device.
     QMap<int, QString> networkPorts;
@@ -45,6 +56,10 @@ using ExtensionField = NamedField<ExtensionSettings>;
 
 // Every key of velloran.ini, in the order the file and velloran-cli show them.
 const std::vector<ExtensionField>& extensionFields();
+// The keys of channels 1–7 among them ("channel1.port" ...): the serial
+// settings of a channel, not shown on the unattended-operation panel.
+const std::vector<ExtensionField>& channelFields();
+bool isChannelKey(const QString& key);
 
 // The broker's address as the uplink takes it: empty (no uplink), or mqtt or
 // mqtts with a host and at most a port. A user name or a path in it would be

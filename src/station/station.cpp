@@ -27,6 +27,24 @@ constexpr qint64 kStatusEveryMs = 100;
 
 QString folderName(const QString& root) { return QFileInfo(root).fileName(); }
 
+// A Com number's port: the local device, or the URL velloran.ini names for it.
+std::unique_ptr<ComPort> comPort(const ProgramFolder& folder) {
+    return std::make_unique<ComPort>(
+        folder, [folder](int16_t n) { return networkPortUrl(loadExtensionSettings(folder.extensionIni()), n); });
+}
+
+std::array<std::unique_ptr<ComPort>, kChannels> makeChannelPorts(const ProgramFolder& folder) {
+    std::array<std::unique_ptr<ComPort>, kChannels> ports;
+    for (int ch = 1; ch < kChannels; ++ch) ports[static_cast<size_t>(ch)] = comPort(folder);
+    return ports;
+}
+
+std::array<SerialPort*, kChannels> portsOf(const std::array<std::unique_ptr<ComPort>, kChannels>& ports) {
+    std::array<SerialPort*, kChannels> p{};
+    for (size_t ch = 1; ch < ports.size(); ++ch) p[ch] = ports[ch].get();
+    return p;
+}
+
 }  // namespace
 
 // The platform and the engine of a station on its own thread, made and
@@ -34,21 +52,25 @@ QString folderName(const QString& root) { return QFileInfo(root).fileName(); }
 struct Station::Parts {
     SystemClock clock;
     PostedMessageBox box;
-    ComPort port;
+    std::unique_ptr<ComPort> port;
     CurlMailer mailer;
     std::unique_ptr<Workbook> workbook;
+    // The ports of channels 1–7 (CHN:n); velloran.ini names their devices.
+    std::array<std::unique_ptr<ComPort>, kChannels> channelPorts;
     Engine engine;
 
     Parts(const ProgramFolder& folder, std::function<void(const QString&, bool)> post,
           const StationOptions& options, std::function<void()> beep)
         : box(std::move(post)),
-          port(folder, [folder](int16_t n) { return networkPortUrl(loadExtensionSettings(folder.extensionIni()), n); }),
+          port(comPort(folder)),
           mailer(clock),
           workbook(options.makeWorkbook ? options.makeWorkbook(folder) : nullptr),
-          engine(EnginePlatform{clock, box, port, mailer, folder,
+          channelPorts(makeChannelPorts(folder)),
+          engine(EnginePlatform{clock, box, *port, mailer, folder,
                                 options.processEventsInSteps ? std::function<void()>([] { QCoreApplication::processEvents(); })
                                                              : std::function<void()>(),
-                                std::move(beep), /*outputThreads=*/true, folderName(folder.root)}) {
+                                std::move(beep), /*outputThreads=*/true, folderName(folder.root),
+                                portsOf(channelPorts)}) {
         engine.workbook().app = workbook.get();
     }
 };

@@ -69,13 +69,15 @@ TEST(ResetRunState, LeavesWhatTheRunStartAndTheMainWindowOwn) {
     EXPECT_EQ(s.runEndDate, before.runEndDate);
     EXPECT_EQ(s.receiveBuffer, before.receiveBuffer);
     EXPECT_EQ(s.numberFormats, before.numberFormats);
-    for (int ch = 1; ch < kChannels; ++ch) {  // unused channels are never written
-        EXPECT_EQ(s.startCode[ch], 2) << ch;
-        EXPECT_EQ(s.delimiterCode[ch], 59) << ch;
-        EXPECT_EQ(s.endCode[ch], 10) << ch;
-        EXPECT_EQ(s.receiveTimeout[ch], Fixed4::fromInt(500)) << ch;
-        EXPECT_EQ(s.sendTimeout[ch], Fixed4::fromInt(100)) << ch;
+    const RunState fresh;
+    for (int ch = 1; ch < kChannels; ++ch) {  // every channel a script may select starts afresh
+        EXPECT_EQ(s.startCode[ch], fresh.startCode[ch]) << ch;
+        EXPECT_EQ(s.delimiterCode[ch], fresh.delimiterCode[ch]) << ch;
+        EXPECT_EQ(s.endCode[ch], fresh.endCode[ch]) << ch;
+        EXPECT_EQ(s.receiveTimeout[ch], fresh.receiveTimeout[ch]) << ch;
+        EXPECT_EQ(s.sendTimeout[ch], fresh.sendTimeout[ch]) << ch;
     }
+    EXPECT_EQ(s.channel, 0) << "a run starts on channel 0";
 }
 
 TEST(ResetRunState, PutsTheDefaultScriptAndClearedItemsInPlace) {

@@ -19,6 +19,9 @@ TEST(EncodeCommand, EveryMnemonicAndItsOperand) {
         {"BZ0", OpBZ0, 0, 0, {}},          {"BZ1", OpBZ1, 0, 0, {}},        {"SSS", OpSSS, 0, 0, {}},
         {"EEE", OpEEE, 0, 0, {}},          {"RCV", OpRCV, 0, 0, {}},        {"SET", OpSET, 0, 0, {}},
         {"SND:R%0D%0A", OpSND, 0, 0, "R\r\n"},
+        {"CHN:0", OpCHN, 0, 0, {}},        {"CHN:7", OpCHN, 7, 0, {}},      {"CHN:8", OpNone, 0, 0, {}},
+        {"CHN:", OpNone, 0, 0, {}},        {"CHN", OpNone, 0, 0, {}},       {"CHN:10", OpNone, 0, 0, {}},
+        {"CHN:a", OpNone, 0, 0, {}},       {"CHN:-1", OpNone, 0, 0, {}},
         // Rejected lines.
         {"snd:ABC", OpNone, 0, 0, {}},     {"PAU:1", OpNone, 0, 0, {}},     {"EEE:", OpNone, 0, 0, {}},
         {"pau", OpNone, 0, 0, {}},         {"SND:", OpNone, 0, 0, {}},      {"SND", OpNone, 0, 0, {}},

@@ -39,8 +39,10 @@ TEST(ExtPanel, MenuOpensItWithEveryKeyOfTheFile) {
     rig.find<QAction>("MenuExt")->trigger();  // opened again: the file is read when it opens
     EXPECT_TRUE(rig.panel()->isVisible());
     EXPECT_FALSE(rig.find<QAction>("MenuExt")->isEnabled()) << "panel menus are off while a panel is open";
-    for (const ExtensionField& f : extensionFields())
+    for (const ExtensionField& f : extensionFields()) {  // a channel's port is a serial setting
+        if (isChannelKey(QString::fromLatin1(f.name))) continue;
         EXPECT_NE(rig.panel()->editor(QString::fromLatin1(f.name)), nullptr) << f.name;
+    }
     EXPECT_EQ(rig.text("TextReconnectSeconds")->text(), "7");
     EXPECT_EQ(rig.text("TextSilenceCycles")->text(), "3");
     EXPECT_TRUE(rig.check("CheckCsvDaily")->isChecked());
