@@ -60,8 +60,9 @@ bool NetworkPort::setSettings(const QString& text) {
 }
 
 void NetworkPort::setHandshaking(int16_t mode) {
-    if (mode < 0 || mode > 3) return;
-    handshaking_ = mode == 3 ? 2 : mode;
+    const std::optional<int16_t> taken = portHandshaking(mode);
+    if (!taken) return;
+    handshaking_ = *taken;
     if (isOpen()) applyLine();
 }
 

@@ -74,9 +74,9 @@ bool QtSerialPort::setSettings(const QString& text) {
 }
 
 void QtSerialPort::setHandshaking(int16_t mode) {
-    if (mode < 0 || mode > 3) return;
-    // The driver offers one flow control at a time; both together means RTS/CTS.
-    handshaking_ = mode == 3 ? 2 : mode;
+    const std::optional<int16_t> taken = portHandshaking(mode);
+    if (!taken) return;
+    handshaking_ = *taken;
     if (isOpen()) {
         refused_.removeAll(refused_key::kHandshaking);
         if (!applyFlowControl()) refused_ << refused_key::kHandshaking;
