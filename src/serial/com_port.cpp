@@ -7,17 +7,17 @@ ComPort::ComPort(ProgramFolder folder, NetworkUrlFor urlFor)
 
 void ComPort::setPortNumber(int16_t number) {
     local_.setPortNumber(number);
-    net_.setPortNumber(number);
+    if (net_) net_->setPortNumber(number);
 }
 
 bool ComPort::setSettings(const QString& settings) {
     const bool ok = local_.setSettings(settings);
-    return net_.setSettings(settings) && ok;
+    return (!net_ || net_->setSettings(settings)) && ok;
 }
 
 void ComPort::setHandshaking(int16_t mode) {
     local_.setHandshaking(mode);
-    net_.setHandshaking(mode);
+    if (net_) net_->setHandshaking(mode);
 }
 
 QString ComPort::deviceFor(int16_t number) const {
@@ -29,7 +29,16 @@ void ComPort::choose() {
     if (isOpen()) return;
     const QString url = urlFor_ ? urlFor_(portNumber()) : QString();
     network_ = !url.isEmpty();
-    if (network_) net_.setUrl(url);
+    if (!network_) return;
+    if (!net_) {
+        // The network side takes what the local side was given so far.
+        net_ = std::make_unique<NetworkPort>();
+        net_->setPortNumber(local_.portNumber());
+        net_->setSettings(local_.settings());
+        net_->setHandshaking(local_.handshaking());
+        net_->setEventHandler(handler_);
+    }
+    net_->setUrl(url);
 }
 
 bool ComPort::open() {
@@ -44,7 +53,8 @@ bool ComPort::reopen() {
 
 void ComPort::setEventHandler(EventHandler handler) {
     local_.setEventHandler(handler);
-    net_.setEventHandler(std::move(handler));
+    if (net_) net_->setEventHandler(handler);
+    handler_ = std::move(handler);
 }
 
 }  // namespace vel

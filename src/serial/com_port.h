@@ -5,6 +5,8 @@
 // number leads to.
 #include <functional>
 
+#include <memory>
+
 #include "serial/network_port.h"
 #include "serial/qt_serial_port.h"
 
@@ -45,14 +47,17 @@ public:
     QString lastOpenError() const override { return active().lastOpenError(); }
 
 private:
-    SerialPort& active() { return network_ ? static_cast<SerialPort&>(net_) : local_; }
-    const SerialPort& active() const { return network_ ? static_cast<const SerialPort&>(net_) : local_; }
+    SerialPort& active() { return network_ ? static_cast<SerialPort&>(*net_) : local_; }
+    const SerialPort& active() const { return network_ ? static_cast<const SerialPort&>(*net_) : local_; }
     // Picks the side the Com number leads to now (an open port stays as it is).
     void choose();
 
     NetworkUrlFor urlFor_;
     QtSerialPort local_;
-    NetworkPort net_;
+    // Made when a Com number first leads to the network: a network port
+    // keeps a thread of its own, which a local Com never needs.
+    std::unique_ptr<NetworkPort> net_;
+    EventHandler handler_;
     bool network_ = false;
 };
 
