@@ -301,7 +301,7 @@ GensioLink::~GensioLink() {
     if (s_->wakeFd >= 0) ::close(s_->wakeFd);
 }
 
-bool GensioLink::open(const QString& spec, int timeoutMs, QString& error) {
+bool GensioLink::open(const QString& address, int timeoutMs, QString& error) {
     close();
     if (!s_->thread.joinable()) {
         error = QStringLiteral("libgensio could not start");
@@ -310,7 +310,7 @@ bool GensioLink::open(const QString& spec, int timeoutMs, QString& error) {
     std::promise<int> opened;
     std::future<int> result = opened.get_future();
     s_->call([&] {
-        const int err = str_to_gensio(spec.toUtf8().constData(), s_->o, &State::onEvent, s_.get(), &s_->io);
+        const int err = str_to_gensio(address.toUtf8().constData(), s_->o, &State::onEvent, s_.get(), &s_->io);
         if (err) {
             s_->io = nullptr;
             opened.set_value(err);

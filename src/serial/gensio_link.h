@@ -31,7 +31,7 @@ public:
 
     // Connects to a gensio such as "telnet(rfc2217),tcp,host,port" within
     // timeoutMs; false with the library's reason otherwise (nothing stays held).
-    bool open(const QString& spec, int timeoutMs, QString& error);
+    bool open(const QString& address, int timeoutMs, QString& error);
     void close();
     bool isOpen() const;
 

@@ -13,13 +13,13 @@ constexpr int kLineAnswerMs = 1000;  // how long the COM-PORT answers are waited
 // The library's TCP has keep-alive on (the link shortens its timing). No delay: a command goes out one
 // character at a time and the instrument waits for all of it (Nagle's wait
 // for the server's delayed acknowledgement cost some 45 ms a command).
-QString tcpSpec(const NetworkPortUrl& url) {
+QString tcpAddress(const NetworkPortUrl& url) {
     const QString family = url.host.contains(u':') ? QStringLiteral("ipv6,") : QString();
     return QStringLiteral("tcp(nodelay),%1%2,%3").arg(family, url.host).arg(url.port);
 }
 
-QString gensioSpec(const NetworkPortUrl& url) {
-    const QString tcp = tcpSpec(url);
+QString gensioAddress(const NetworkPortUrl& url) {
+    const QString tcp = tcpAddress(url);
     return url.kind == NetworkPortUrl::Rfc2217 ? QStringLiteral("telnet(rfc2217),") + tcp : tcp;
 }
 
@@ -84,7 +84,7 @@ bool NetworkPort::open() {
     decoder_ = cp932::Decoder();
     discardedUpTo_ = chunks_;
     ++connection_;
-    if (!link_->open(gensioSpec(*url), kConnectMs, lastOpenError_)) return false;
+    if (!link_->open(gensioAddress(*url), kConnectMs, lastOpenError_)) return false;
     applyLine();
     return true;
 }
@@ -144,7 +144,7 @@ bool networkPortAnswers(const QString& url, int timeoutMs) {
     // about to turn a second user away.
     GensioLink link({});
     QString error;
-    return link.open(tcpSpec(*parsed), timeoutMs, error);
+    return link.open(tcpAddress(*parsed), timeoutMs, error);
 }
 
 }  // namespace vel
