@@ -15,6 +15,11 @@ public:
     virtual void warning(const QString& text) { info(text); }
     // Yes/No question with No preselected; true for Yes.
     virtual bool ask(const QString& text) = 0;
+    // A notice that came from elsewhere (a station), shown as it was meant.
+    void notice(const QString& text, bool isWarning) {
+        if (isWarning) warning(text);
+        else info(text);
+    }
 };
 
 }  // namespace vel

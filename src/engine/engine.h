@@ -94,6 +94,9 @@ private:
     LineHooks& hooks_;
 };
 
+// The run monitor's question before "終了" stops a run.
+inline const QString kStopQuestion = QStringLiteral("データ取得を終了しますか？");
+
 // The tick that paces a loop with nothing else to wait for, in milliseconds.
 inline constexpr int kUsualTickMs = 10;
 

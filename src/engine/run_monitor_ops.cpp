@@ -132,7 +132,7 @@ void Engine::continueAfterPause() {
 
 void Engine::requestStop() {
     if (!run_.running) return;
-    if (!platform_.messages.ask(QStringLiteral("データ取得を終了しますか？"))) return;
+    if (!platform_.messages.ask(kStopQuestion)) return;
     stopConfirmed();
 }
 

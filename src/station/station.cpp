@@ -27,6 +27,11 @@ constexpr qint64 kStatusEveryMs = 100;
 
 QString folderName(const QString& root) { return QFileInfo(root).fileName(); }
 
+// What the run monitor shows of the engine's settings as it opens.
+RunOpening openingOf(const Engine& engine) {
+    return RunOpening{engine.settings().rsLogEnabled, engine.settings().alarmLogEnabled, engine.extensions()};
+}
+
 // A Com number's port: the local device, or the URL velloran.ini names for it.
 std::unique_ptr<ComPort> comPort(const ProgramFolder& folder) {
     return std::make_unique<ComPort>(
@@ -172,8 +177,7 @@ void Station::connectEngine() {
     };
     hooks.cursor.processEvents = [] { QCoreApplication::processEvents(); };
     hooks.showRunMonitor = [this] {
-        RunOpening opening{engine_->settings().rsLogEnabled, engine_->settings().alarmLogEnabled, engine_->extensions()};
-        onOwner([this, opening = std::move(opening)] {
+        onOwner([this, opening = openingOf(*engine_)] {
             opening_ = opening;
             if (view_.runMonitorOpened) view_.runMonitorOpened();
         });
@@ -277,8 +281,7 @@ void Station::setLogSwitches(bool rsLog, bool alarmLog) {
 }
 
 RunOpening Station::opening() const {
-    if (threaded_) return opening_;
-    return RunOpening{engine_->settings().rsLogEnabled, engine_->settings().alarmLogEnabled, engine_->extensions()};
+    return threaded_ ? opening_ : openingOf(*engine_);
 }
 
 bool Station::running() const { return threaded_ ? busy_ : engine_->running(); }

@@ -286,7 +286,7 @@ void FormExe::commandNext() { station_.continueAfterPause(); }
 // answer, so its run never waits on a person.
 void FormExe::commandRsEnd() {
     if (!station_.running()) return;
-    if (!messages_.ask(QStringLiteral("データ取得を終了しますか？"))) return;
+    if (!messages_.ask(kStopQuestion)) return;
     station_.stop();
 }
 

@@ -103,10 +103,7 @@ void FormMain::connectStation() {
     view.startColumn = [this](const QString& letters) { file_->textStartCol->setText(letters); };
     view.startRow = [this](int32_t row) { file_->textStartRow->setText(QString::number(row)); };
     view.runMonitorOpened = [this] { openRunMonitor(); };
-    view.notice = [this](const QString& text, bool warning) {
-        if (warning) context_.messages.warning(text);
-        else context_.messages.info(text);
-    };
+    view.notice = [this](const QString& text, bool warning) { context_.messages.notice(text, warning); };
     view.beep = [] { QApplication::beep(); };
 }
 

@@ -158,10 +158,7 @@ LineOverview::Entry* LineOverview::buildStation(const QString& folder) {
 void LineOverview::watch(Entry& e) {
     if (tearingDown_) return;
     StationView& view = e.station->view();
-    view.notice = [&e](const QString& text, bool warning) {
-        if (warning) e.box.warning(text);
-        else e.box.info(text);
-    };
+    view.notice = [&e](const QString& text, bool warning) { e.box.notice(text, warning); };
     view.statusChanged = [this, &e](const StationStatus&) { showRow(e); };
     view.startAnswered = [this, &e](bool) { showRow(e); };
     view.runOver = [this, &e] { runOver(e); };
@@ -361,7 +358,7 @@ bool LineOverview::addStation(const QString& folder) {
         return false;
     }
     if (!buildStation(folder)) return false;
-    if (!saveStationFolders(listFile_, addedFolders())) messages_.warning(kStationListSaveMessage + listFile_);
+    saveList();
     return true;
 }
 
@@ -384,7 +381,7 @@ bool LineOverview::removeStation(int row) {
     if (e.window) e.window->close();  // saves its settings
     table_->removeRow(row);
     entries_.erase(entries_.begin() + row);
-    if (!saveStationFolders(listFile_, addedFolders())) messages_.warning(kStationListSaveMessage + listFile_);
+    saveList();
     return true;
 }
 
@@ -395,5 +392,9 @@ QStringList LineOverview::folders() const {
 }
 
 QStringList LineOverview::addedFolders() const { return folders().mid(1); }
+
+void LineOverview::saveList() {
+    if (!saveStationFolders(listFile_, addedFolders())) messages_.warning(kStationListSaveMessage + listFile_);
+}
 
 }  // namespace vel::ui

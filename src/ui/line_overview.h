@@ -27,7 +27,6 @@ class FormExe;
 // Builds a station of the program on a folder (the process's office, the uplink).
 using StationMaker = std::function<std::unique_ptr<Station>(const ProgramFolder&)>;
 
-inline const QString kStopQuestion = QStringLiteral("データ取得を終了しますか？");
 inline const QString kEndRunsQuestion =
     QStringLiteral("データ取得中のラインがあります。すべて終了してプログラムを終了しますか？");
 inline const QString kKeepFirstStationMessage = QStringLiteral("最初のライン（プログラムのフォルダー）は一覧から外せません。");
@@ -97,6 +96,7 @@ private:
     bool anyRunning() const;
     QStringList folders() const;
     QStringList addedFolders() const;
+    void saveList();  // the added folders into the user's list, or a notice why not
     QWidget* ownerOf(const Entry& entry);
 
     StationMaker make_;

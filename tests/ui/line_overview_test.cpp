@@ -145,7 +145,7 @@ TEST(LineOverview, TwoStationsRunSideBySideAndEndIndependently) {
     EXPECT_TRUE(sa.running()) << "No keeps the run";
     questions.answers = {true};
     overview.runButton(0)->click();
-    EXPECT_EQ(questions.asked, (QStringList{ui::kStopQuestion, ui::kStopQuestion}));
+    EXPECT_EQ(questions.asked, (QStringList{kStopQuestion, kStopQuestion}));
     ASSERT_TRUE(test::spinUntil([&] { return !sa.running(); }));
     EXPECT_TRUE(sb.running());
     const int bAtStop = sb.status().records;
