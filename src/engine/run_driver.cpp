@@ -22,11 +22,6 @@ void RunDriver::continueAfterPause() {
     settle();
 }
 
-void RunDriver::requestStop() {
-    engine_.requestStop();
-    settle();
-}
-
 void RunDriver::stopConfirmed() {
     engine_.stopConfirmed();
     settle();

@@ -31,8 +31,6 @@ public:
     void start();
     // "次へ" after a PAU.
     void continueAfterPause();
-    // "終了": asks, and stops the run on Yes.
-    void requestStop();
     // "終了" once the user has confirmed it (the window asked).
     void stopConfirmed();
     // A stop without asking (a stop signal), between two ticks.

@@ -71,9 +71,9 @@ struct Station::Parts {
           mailer(clock),
           workbook(options.makeWorkbook ? options.makeWorkbook(folder) : nullptr),
           channelPorts(makeChannelPorts(folder)),
-          engine(EnginePlatform{clock, box, *port, mailer, folder,
-                                options.processEventsInSteps ? std::function<void()>([] { QCoreApplication::processEvents(); })
-                                                             : std::function<void()>(),
+          // The station's own events may run inside a step (the workbook's
+          // start cell waits for the office there).
+          engine(EnginePlatform{clock, box, *port, mailer, folder, [] { QCoreApplication::processEvents(); },
                                 std::move(beep), /*outputThreads=*/true, folderName(folder.root),
                                 portsOf(channelPorts)}) {
         engine.workbook().app = workbook.get();

@@ -35,9 +35,6 @@ struct StationOptions {
     std::function<std::unique_ptr<Workbook>(const ProgramFolder&)> makeWorkbook;
     // Outputs made for each run (the uplink).
     std::vector<RunOutputFactory> runOutputs;
-    // The window system's event loop may run pending events inside a step
-    // (the workbook's start cell waits for the office there).
-    bool processEventsInSteps = true;
 };
 
 class Station {
