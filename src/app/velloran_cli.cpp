@@ -29,12 +29,9 @@ int help(const char* text) {
 QString clashingFolders(const std::vector<vel::ProgramFolder>& folders) {
     for (size_t i = 0; i < folders.size(); ++i) {
         for (size_t j = 0; j < i; ++j) {
-            const QFileInfo a(folders[j].root);
-            const QFileInfo b(folders[i].root);
-            const QString ca = a.canonicalFilePath();
-            if (!ca.isEmpty() ? ca == b.canonicalFilePath() : a.absoluteFilePath() == b.absoluteFilePath())
+            if (vel::folderIdentity(folders[j].root) == vel::folderIdentity(folders[i].root))
                 return QStringLiteral("同じプログラムフォルダが二度指定されています: ") + folders[i].root;
-            if (a.fileName() == b.fileName())
+            if (QFileInfo(folders[j].root).fileName() == QFileInfo(folders[i].root).fileName())
                 return QStringLiteral("名前が同じプログラムフォルダは一緒に動かせません: ") + folders[j].root +
                        QStringLiteral("、") + folders[i].root;
         }

@@ -3,6 +3,7 @@
 // the folder of the executable, or a per-user folder for an installed program
 // (program_places.h); velloran-cli --home names another one.
 #include <QDir>
+#include <QFileInfo>
 #include <QString>
 
 namespace vel {
@@ -18,5 +19,13 @@ struct ProgramFolder {
     QString manual() const { return path("manual/help.html"); }
     QString comLink(int portNumber) const { return path("dev/com" + QString::number(portNumber)); }
 };
+
+// One spelling per folder (links, "..", a trailing "/" resolved), so that
+// two names of one folder compare equal.
+inline QString folderIdentity(const QString& folder) {
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
 
 }  // namespace vel

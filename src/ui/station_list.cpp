@@ -1,5 +1,7 @@
 #include "ui/station_list.h"
 
+#include "base/program_folder.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -10,13 +12,6 @@ namespace {
 
 const QString kArray = QStringLiteral("stations");
 const QString kFolderKey = QStringLiteral("folder");
-
-// One spelling per folder: links, "..", a trailing "/" resolved.
-QString sameFolder(const QString& folder) {
-    const QFileInfo info(folder);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-}
 
 }  // namespace
 
@@ -55,9 +50,9 @@ bool saveStationFolders(const QString& listFile, const QStringList& folders) {
 QString stationFolderRefusal(const QString& folder, const QStringList& listed) {
     const QFileInfo info(folder);
     if (folder.isEmpty() || !info.isDir() || !info.isWritable()) return kStationUnusableMessage + folder;
-    const QString wanted = sameFolder(folder);
+    const QString wanted = folderIdentity(folder);
     for (const QString& other : listed)
-        if (sameFolder(other) == wanted) return kStationListedMessage + folder;
+        if (folderIdentity(other) == wanted) return kStationListedMessage + folder;
     return {};
 }
 
