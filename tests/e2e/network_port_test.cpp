@@ -5,43 +5,15 @@
 
 #include <QStandardPaths>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <termios.h>
 #include <fcntl.h>
 
 #include "e2e/fault_run.h"
+#include "support/local_ports.h"
 
 namespace vel::test {
 namespace {
-
-// A port nobody listens on now (the kernel's choice for a bind to port 0).
-int freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof a;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length) == 0)
-        port = ntohs(a.sin_port);
-    ::close(fd);
-    return port;
-}
-
-bool listening(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    ::close(fd);
-    return ok;
-}
 
 // ser2net in the foreground, serving `device` as rfc2217 and raw tcp.
 class Ser2net {
@@ -67,9 +39,9 @@ public:
         while (t.elapsed() < 5000) {
             // Each look opens the device behind the port: ser2net is given
             // time to let go of it before the next connection.
-            if (listening(rfc2217Port)) {
+            if (portAccepts(rfc2217Port)) {
                 QThread::msleep(200);
-                if (listening(tcpPort)) {
+                if (portAccepts(tcpPort)) {
                     QThread::msleep(200);
                     return true;
                 }
