@@ -28,7 +28,12 @@ from serial_bench import cpu_seconds
 
 COM = 7
 INTERVAL = 0.1
-SCRIPT = "SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.5\r\nSTM:0.5\r\nITM:0.1\r\nSSS\r\nSND:MEAS?%0D\r\nRCV\r\nEEE\r\n"
+
+
+def script(interval):
+    """MEAS? every `interval` seconds, one value per record."""
+    return ("SCD:\r\nDCD:,\r\nECD:%0D\r\nRTM:0.5\r\nSTM:0.5\r\n"
+            f"ITM:{interval:g}\r\nSSS\r\nSND:MEAS?%0D\r\nRCV\r\nEEE\r\n")
 
 
 class SimLines(threading.Thread):
@@ -86,11 +91,11 @@ def rss_kib(pid):
 class Station:
     """A program folder set up for Com COM with its own sim."""
 
-    def __init__(self, build, root, name, sims, sim_args=()):
+    def __init__(self, build, root, name, sims, sim_args=(), interval=INTERVAL):
         self.name, self.home = name, f"{root}/{name}"
         os.makedirs(self.home)
         with open(f"{self.home}/script.txt", "wb") as f:
-            f.write(SCRIPT.encode("ascii"))
+            f.write(script(interval).encode("ascii"))
         subprocess.run([f"{build}/velloran-cli", "--home", self.home, "setup", f"port={COM}",
                         "lineSettings=115200,n,8,1", f"script={self.home}/script.txt", "csvOn=1",
                         f"csv={self.home}/out.csv", "numberColumnOn=1", "minutes=0"], check=True)
@@ -146,7 +151,7 @@ def run_cli(build, stations, seconds, during=None):
     return rc, cpu, rss, wall, out.read().decode("utf-8", "replace")
 
 
-def grid_figures(starts, seconds):
+def grid_figures(starts, seconds, interval=INTERVAL):
     """Cycles kept (MEAS? sent against the grid's slots within `seconds`) and
     lateness (mean, p99, max ms from the second cycle on; the first cycle's
     apart: it waits for the stations' start-up). A late cycle does not move
@@ -155,10 +160,10 @@ def grid_figures(starts, seconds):
     sent, so it is placed at the earliest of them: a cycle is never early."""
     if len(starts) < 2:
         return 0.0, None
-    offsets = [t - k * INTERVAL for k, t in enumerate(starts)]
+    offsets = [t - k * interval for k, t in enumerate(starts)]
     late = [(o - min(offsets)) * 1000 for o in offsets]
     first, late = late[0], sorted(late[1:])
-    kept = len(starts) / int(seconds / INTERVAL)
+    kept = len(starts) / int(seconds / interval)
     return kept, (sum(late) / len(late), late[min(len(late) - 1, int(len(late) * 0.99))], late[-1], first)
 
 
