@@ -48,6 +48,11 @@ QString refusedSettingsText(const QString& settings) {
     return QStringLiteral("通信条件 %1 は設定できません").arg(settings);
 }
 
+// Where the shown channel's choices are kept.
+QString channelFileText(int channel) {
+    return channel == 0 ? QStringLiteral("setup.dat に保存") : QStringLiteral("velloran.ini [channel%1] に保存").arg(channel);
+}
+
 bool sameChannel(const ChannelPort& a, const ChannelPort& b) {
     return a.port == b.port && a.lineSettings == b.lineSettings;
 }
@@ -67,6 +72,8 @@ RsPanel::RsPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), con
     cboChannel = list(this, "cboChannel");
     for (int ch = 0; ch < kChannelCount; ++ch) cboChannel->addItem(QString::number(ch));
     labelChannelFile = label(this, QString(), "LabelChannelFile");
+    // Room for the longest place from the start: the window's size is fixed.
+    labelChannelFile->setMinimumWidth(labelChannelFile->fontMetrics().horizontalAdvance(channelFileText(kChannelCount - 1)));
     commandPortClear = button(this, "CommandPortClear", QStringLiteral("ポートなし"));
     cboPort = list(this, "cboPort");
     cboSpeed = list(this, "cboSpeed");
@@ -280,8 +287,7 @@ void RsPanel::showChannel(int channel) {
     }
     cboFlow->setEnabled(!other);
     commandPortClear->setEnabled(other);
-    labelChannelFile->setText(other ? QStringLiteral("velloran.ini [channel%1] に保存").arg(channel)
-                                    : QStringLiteral("setup.dat に保存"));
+    labelChannelFile->setText(channelFileText(channel));
     showingChannel_ = false;
     showDevice();
 }
