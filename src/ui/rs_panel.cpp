@@ -50,7 +50,8 @@ QString refusedSettingsText(const QString& settings) {
 
 // Where the shown channel's choices are kept.
 QString channelFileText(int channel) {
-    return channel == 0 ? QStringLiteral("setup.dat に保存") : QStringLiteral("velloran.ini [channel%1] に保存").arg(channel);
+    return channel == 0 ? QStringLiteral("setup.dat に保存")
+                        : QStringLiteral("velloran.ini [channel%1] に保存").arg(channel);
 }
 
 bool sameChannel(const ChannelPort& a, const ChannelPort& b) {
@@ -73,7 +74,8 @@ RsPanel::RsPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), con
     for (int ch = 0; ch < kChannelCount; ++ch) cboChannel->addItem(QString::number(ch));
     labelChannelFile = label(this, QString(), "LabelChannelFile");
     // Room for the longest place from the start: the window's size is fixed.
-    labelChannelFile->setMinimumWidth(labelChannelFile->fontMetrics().horizontalAdvance(channelFileText(kChannelCount - 1)));
+    const QString longest = channelFileText(kChannelCount - 1);
+    labelChannelFile->setMinimumWidth(labelChannelFile->fontMetrics().horizontalAdvance(longest));
     commandPortClear = button(this, "CommandPortClear", QStringLiteral("ポートなし"));
     cboPort = list(this, "cboPort");
     cboSpeed = list(this, "cboSpeed");
@@ -112,8 +114,9 @@ RsPanel::RsPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), con
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(10);
     const std::pair<QString, QComboBox*> rows[] = {
-        {QStringLiteral("チャンネル"), cboChannel},     {QStringLiteral("ポート"), cboPort},           {QStringLiteral("通信速度"), cboSpeed},
-        {QStringLiteral("ﾃﾞｰﾀ ﾋﾞｯﾄ："), cboDataBits}, {QStringLiteral("ﾊﾟﾘﾃｨ："), cboParity},
+        {QStringLiteral("チャンネル"), cboChannel},    {QStringLiteral("ポート"), cboPort},
+        {QStringLiteral("通信速度"), cboSpeed},        {QStringLiteral("ﾃﾞｰﾀ ﾋﾞｯﾄ："), cboDataBits},
+        {QStringLiteral("ﾊﾟﾘﾃｨ："), cboParity},
         {QStringLiteral("ｽﾄｯﾌﾟ ﾋﾞｯﾄ："), cboStopBits}, {QStringLiteral("ﾌﾛｰ制御(&F)"), cboFlow},
     };
     int r = 0;

@@ -279,7 +279,8 @@ TEST(RsPanel, ChannelsOtherThan0AreKeptInVelloranIniAndChannel0InSetupDat) {
         rig.window->close();
         untouchedSetup[ok] = fileBytes(rig.tmp.folder.setupDat());
     }
-    const QByteArray held = "[channel3]\nport=5\nlineSettings=4800,o,8,2\n[channel4]\nport=20\nlineSettings=9600,N,8,1\n";
+    const QByteArray held =
+        "[channel3]\nport=5\nlineSettings=4800,o,8,2\n[channel4]\nport=20\nlineSettings=9600,N,8,1\n";
     auto channel = [](RsRig& rig, const char* n) { rig.rs()->cboChannel->setCurrentText(n); };
     struct Case {
         const char* what;
