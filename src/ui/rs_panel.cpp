@@ -8,11 +8,13 @@
 #include <QLabel>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "base/network_port_url.h"
+#include "serial/line_settings.h"
 #include "serial/network_port.h"
 #include "serial/refused_settings.h"
 #include "serial/serial_devices.h"
@@ -25,6 +27,8 @@ namespace {
 // How long the Com table waits for a network Com to answer.
 constexpr int kAnswerCheckMs = 300;
 const QString kRawTcpNote = QStringLiteral("（tcp:// は通信条件を使いません）");
+const QString kNoPort = QStringLiteral("なし");
+constexpr int kChannelCount = static_cast<int>(std::tuple_size_v<decltype(ExtensionSettings::channels)>);
 
 QComboBox* list(QWidget* parent, const char* name) {
     auto* c = new QComboBox(parent);
@@ -40,11 +44,39 @@ void fill(QComboBox* list, const QStringList& entries) {
 
 void selectText(QComboBox* list, const QString& text) { list->setCurrentIndex(list->findText(text)); }
 
+QString refusedSettingsText(const QString& settings) {
+    return QStringLiteral("通信条件 %1 は設定できません").arg(settings);
+}
+
+// Where the shown channel's choices are kept.
+QString channelFileText(int channel) {
+    return channel == 0 ? QStringLiteral("setup.dat に保存")
+                        : QStringLiteral("velloran.ini [channel%1] に保存").arg(channel);
+}
+
+bool sameChannel(const ChannelPort& a, const ChannelPort& b) {
+    return a.port == b.port && a.lineSettings == b.lineSettings;
+}
+
+// A settings string in the form the port reports, "9600,N,8,1" as
+// "9600,n,8,1"; as it is when no port could take it.
+QString portForm(const QString& lineSettings) {
+    const auto parsed = parseLineSettings(lineSettings);
+    return parsed ? formatLineSettings(*parsed) : lineSettings;
+}
+
 }  // namespace
 
 RsPanel::RsPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), context_(context) {
     setObjectName(QStringLiteral("FrameRs"));
     setTitle(QStringLiteral("RS232C通信条件"));
+    cboChannel = list(this, "cboChannel");
+    for (int ch = 0; ch < kChannelCount; ++ch) cboChannel->addItem(QString::number(ch));
+    labelChannelFile = label(this, QString(), "LabelChannelFile");
+    // Room for the longest place from the start: the window's size is fixed.
+    const QString longest = channelFileText(kChannelCount - 1);
+    labelChannelFile->setMinimumWidth(labelChannelFile->fontMetrics().horizontalAdvance(longest));
+    commandPortClear = button(this, "CommandPortClear", QStringLiteral("ポートなし"));
     cboPort = list(this, "cboPort");
     cboSpeed = list(this, "cboSpeed");
     cboDataBits = list(this, "cboDataBits");
@@ -82,8 +114,9 @@ RsPanel::RsPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), con
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(10);
     const std::pair<QString, QComboBox*> rows[] = {
-        {QStringLiteral("ポート"), cboPort},           {QStringLiteral("通信速度"), cboSpeed},
-        {QStringLiteral("ﾃﾞｰﾀ ﾋﾞｯﾄ："), cboDataBits}, {QStringLiteral("ﾊﾟﾘﾃｨ："), cboParity},
+        {QStringLiteral("チャンネル"), cboChannel},    {QStringLiteral("ポート"), cboPort},
+        {QStringLiteral("通信速度"), cboSpeed},        {QStringLiteral("ﾃﾞｰﾀ ﾋﾞｯﾄ："), cboDataBits},
+        {QStringLiteral("ﾊﾟﾘﾃｨ："), cboParity},
         {QStringLiteral("ｽﾄｯﾌﾟ ﾋﾞｯﾄ："), cboStopBits}, {QStringLiteral("ﾌﾛｰ制御(&F)"), cboFlow},
     };
     int r = 0;
@@ -94,18 +127,23 @@ RsPanel::RsPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), con
         grid->addWidget(combo, r, 1);
         ++r;
     }
+    auto* channel = new QHBoxLayout;
+    channel->addWidget(labelChannelFile);
+    channel->addStretch(1);
+    channel->addWidget(commandPortClear);
+    grid->addLayout(channel, 0, 2);
     auto* device = new QHBoxLayout;
     device->addWidget(labelPortDevice);
     device->addWidget(labelPortMissing);
     device->addStretch(1);
-    grid->addLayout(device, 0, 2);
-    grid->addWidget(listComDevices, 1, 2, 4, 1);
+    grid->addLayout(device, 1, 2);
+    grid->addWidget(listComDevices, 2, 2, 4, 1);
     auto* present = new QHBoxLayout;
     present->setSpacing(6);
     present->addWidget(label(this, QStringLiteral("接続中：")));
     present->addWidget(cboDevice, 1);
     present->addWidget(commandDeviceLink);
-    grid->addLayout(present, 5, 2);
+    grid->addLayout(present, 6, 2);
     grid->setColumnStretch(2, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -119,7 +157,15 @@ RsPanel::RsPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), con
     layout->addStretch(1);
     layout->addLayout(buttons);
 
-    connect(cboPort, &QComboBox::currentIndexChanged, this, [this] { showDevice(); });
+    connect(cboPort, &QComboBox::currentIndexChanged, this, [this] {
+        portChosen();
+        showDevice();
+    });
+    for (QComboBox* line : {cboSpeed, cboDataBits, cboParity, cboStopBits})
+        connect(line, &QComboBox::currentIndexChanged, this, [this] { lineChosen(); });
+    connect(cboChannel, &QComboBox::currentIndexChanged, this, [this](int index) { showChannel(index); });
+    connect(commandPortClear, &QPushButton::clicked, this, [this] { clearChannelPort(); });
+    showChannel(0);
     connect(commandDeviceLink, &QPushButton::clicked, this, [this] { linkChosenDevice(); });
 }
 
@@ -180,11 +226,93 @@ void RsPanel::linkChosenDevice() {
 void RsPanel::showRefusal() { labelRefused->setText(refusedSettingsLine(context_.port)); }
 
 void RsPanel::showEvent(QShowEvent* event) {
+    // Opened anew (not shown again with its window): on channel 0, the
+    // other channels as the file holds them now.
+    if (reopened_) {
+        reopened_ = false;
+        cboChannel->setCurrentIndex(0);
+        loadChannels();
+    }
     // A run may have opened the port, an adapter may have been plugged in,
     // since the panel was last shown.
     showRefusal();
     refreshDevices();
     QGroupBox::showEvent(event);
+}
+
+void RsPanel::hideEvent(QHideEvent* event) {
+    // Hidden itself, not with its window (the run monitor replaces it).
+    if (isHidden()) reopened_ = true;
+    QGroupBox::hideEvent(event);
+}
+
+void RsPanel::loadChannels() {
+    channels_ = loadExtensionSettings(context_.folder.extensionIni()).channels;
+    channelsInFile_ = channels_;
+}
+
+RsPanel::ListIndexes RsPanel::listIndexes() const {
+    return {cboPort->currentIndex(),     cboSpeed->currentIndex(), cboDataBits->currentIndex(),
+            cboParity->currentIndex(),   cboStopBits->currentIndex(), cboFlow->currentIndex()};
+}
+
+void RsPanel::selectIndexes(const ListIndexes& indexes) {
+    cboPort->setCurrentIndex(indexes.port);
+    cboSpeed->setCurrentIndex(indexes.speed);
+    cboDataBits->setCurrentIndex(indexes.dataBits);
+    cboParity->setCurrentIndex(indexes.parity);
+    cboStopBits->setCurrentIndex(indexes.stopBits);
+    cboFlow->setCurrentIndex(indexes.flow);
+}
+
+void RsPanel::showChannel(int channel) {
+    if (channel < 0 || channel >= kChannelCount) return;
+    if (channel_ == 0 && channel != 0) channel0_ = listIndexes();
+    channel_ = channel;
+    showingChannel_ = true;
+    const bool other = channel != 0;
+    if (!other) {
+        cboPort->setPlaceholderText(QString());
+        selectIndexes(channel0_);
+    } else {
+        // A channel's port has no flow control of its own: shown as none.
+        const ChannelPort& shown = channels_[static_cast<size_t>(channel)];
+        int handshaking = 0;
+        const RsSelection sel = selectionFor(portForm(shown.lineSettings), shown.port, handshaking);
+        // A port the list does not hold (none, or above Com16) shows as text.
+        cboPort->setPlaceholderText(shown.port == 0 ? kNoPort : QStringLiteral("Com%1").arg(shown.port));
+        cboPort->setCurrentIndex(sel.portIndex);
+        selectText(cboSpeed, sel.speed);
+        cboParity->setCurrentIndex(sel.parityIndex);
+        selectText(cboDataBits, sel.dataBits);
+        selectText(cboStopBits, sel.stopBits);
+        cboFlow->setCurrentIndex(sel.flowIndex);
+    }
+    cboFlow->setEnabled(!other);
+    commandPortClear->setEnabled(other);
+    labelChannelFile->setText(channelFileText(channel));
+    showingChannel_ = false;
+    showDevice();
+}
+
+void RsPanel::clearChannelPort() {
+    if (channel_ == 0) return;
+    channels_[static_cast<size_t>(channel_)].port = 0;
+    showingChannel_ = true;
+    cboPort->setPlaceholderText(kNoPort);
+    cboPort->setCurrentIndex(-1);
+    showingChannel_ = false;
+}
+
+void RsPanel::portChosen() {
+    if (showingChannel_ || channel_ == 0 || cboPort->currentIndex() < 0) return;
+    channels_[static_cast<size_t>(channel_)].port = cboPort->currentIndex() + 1;
+}
+
+void RsPanel::lineChosen() {
+    if (showingChannel_ || channel_ == 0) return;
+    channels_[static_cast<size_t>(channel_)].lineSettings = portForm(settingsFromLists(
+        cboSpeed->currentText(), cboParity->currentText(), cboDataBits->currentText(), cboStopBits->currentText()));
 }
 
 void RsPanel::loadPropertySettings() {
@@ -230,11 +358,45 @@ bool RsPanel::applyPortNumber() {
 }
 
 bool RsPanel::apply() {
+    if (!saveChannels()) return false;
+    cboChannel->setCurrentIndex(0);
+    return applyChannel0();
+}
+
+bool RsPanel::saveChannels() {
+    bool changed = false;
+    for (int ch = 1; ch < kChannelCount; ++ch) {
+        const ChannelPort& edited = channels_[static_cast<size_t>(ch)];
+        if (sameChannel(edited, channelsInFile_[static_cast<size_t>(ch)])) continue;
+        changed = true;
+        // A channel without a port leaves its section, whatever its settings.
+        if (edited.port != 0 && !parseLineSettings(edited.lineSettings)) {
+            cboChannel->setCurrentIndex(ch);
+            context_.messages.warning(refusedSettingsText(edited.lineSettings));
+            return false;
+        }
+    }
+    if (!changed) return true;
+    // The other keys as the file holds them now.
+    const QString ini = context_.folder.extensionIni();
+    ExtensionSettings settings = loadExtensionSettings(ini);
+    for (int ch = 1; ch < kChannelCount; ++ch)
+        if (!sameChannel(channels_[static_cast<size_t>(ch)], channelsInFile_[static_cast<size_t>(ch)]))
+            settings.channels[static_cast<size_t>(ch)] = channels_[static_cast<size_t>(ch)];
+    if (!saveExtensionSettings(ini, settings)) {
+        context_.messages.warning(QStringLiteral("velloran.ini に書き込みできません！"));
+        return false;
+    }
+    channelsInFile_ = channels_;
+    return true;
+}
+
+bool RsPanel::applyChannel0() {
     if (!applyPortNumber()) return false;
     const QString settings = settingsFromLists(cboSpeed->currentText(), cboParity->currentText(),
                                                cboDataBits->currentText(), cboStopBits->currentText());
     if (!context_.port.setSettings(settings)) {
-        context_.messages.warning(QStringLiteral("通信条件 %1 は設定できません").arg(settings));
+        context_.messages.warning(refusedSettingsText(settings));
         return false;
     }
     if (cboFlow->currentIndex() < 0) {

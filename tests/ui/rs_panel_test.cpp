@@ -1,13 +1,18 @@
 // The serial panel: how a port's settings select the list entries, what OK
-// writes into the port, what a refused port change leaves behind, and how
-// settings the open device refused are shown.
+// writes into the port, what a refused port change leaves behind, how
+// settings the open device refused are shown, and where each channel's
+// choices are kept.
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -250,6 +255,93 @@ TEST(RsPanel, ANetworkComShowsItsUrlAndWhetherItAnswers) {
     EXPECT_EQ(rig.find<QLabel>("LabelPortMissing")->text(), "（tcp:// は通信条件を使いません）");
     rig.rs()->cboPort->setCurrentText("Com5");
     EXPECT_EQ(rig.find<QLabel>("LabelPortMissing")->text(), "");
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+// The port list's entry, or the text standing for a port it has no entry for.
+QString shownPort(const RsRig& rig) {
+    const QComboBox* list = rig.window->rsPanel()->cboPort;
+    return list->currentIndex() >= 0 ? list->currentText() : list->placeholderText();
+}
+
+TEST(RsPanel, ChannelsOtherThan0AreKeptInVelloranIniAndChannel0InSetupDat) {
+    // setup.dat after Cancel (0) or OK (1) on the panel as it opens.
+    QByteArray untouchedSetup[2];
+    for (int ok = 0; ok < 2; ++ok) {
+        RsRig rig;
+        rig.load();
+        rig.window->openRsPanel();
+        ok ? rig.window->commandRsOk() : rig.window->commandRsNg();
+        rig.window->close();
+        untouchedSetup[ok] = fileBytes(rig.tmp.folder.setupDat());
+    }
+    const QByteArray held =
+        "[channel3]\nport=5\nlineSettings=4800,o,8,2\n[channel4]\nport=20\nlineSettings=9600,N,8,1\n";
+    auto channel = [](RsRig& rig, const char* n) { rig.rs()->cboChannel->setCurrentText(n); };
+    struct Case {
+        const char* what;
+        QByteArray iniBefore;                 // empty: no file
+        std::function<void(RsRig&)> edit;     // on the open panel
+        bool ok;                              // OK, else Cancel
+        std::map<QString, QString> iniAfter;  // empty value: no such key; no keys: the file unchanged
+        bool setupChanged;
+    };
+    const Case cases[] = {
+        {"channel 2 gets a port", {}, [&](RsRig& rig) {
+             channel(rig, "2");
+             EXPECT_EQ(shownPort(rig), "なし");
+             rig.choose("Com3", "19200", "Even", "7", "1", "None");
+         }, true, {{"channel2/port", "3"}, {"channel2/lineSettings", "19200,e,7,1"}, {"channel1/port", ""}}, false},
+        {"channel 0 reaches setup.dat only", {}, [](RsRig& rig) { rig.choose("Com4", "9600", "None", "8", "1", "None"); },
+         true, {}, true},
+        {"a cleared channel loses its section, the others stay as held", held, [&](RsRig& rig) {
+             channel(rig, "3");
+             EXPECT_EQ(shownPort(rig) + rig.rs()->cboSpeed->currentText(), "Com54800");
+             channel(rig, "4");
+             EXPECT_EQ(shownPort(rig), "Com20");  // beyond the list
+             channel(rig, "3");
+             rig.rs()->commandPortClear->click();
+         }, true, {{"channel3/port", ""}, {"channel4/port", "20"}, {"channel4/lineSettings", "9600,N,8,1"}}, false},
+        {"cancel forgets every channel's edits", held, [&](RsRig& rig) {
+             channel(rig, "3");
+             rig.rs()->commandPortClear->click();
+             channel(rig, "6");
+             rig.choose("Com9", "300", "Odd", "8", "2", "None");
+         }, false, {}, false},
+    };
+    for (const Case& c : cases) {
+        RsRig rig;
+        const QString ini = rig.tmp.folder.extensionIni();
+        QFile file(ini);
+        if (!c.iniBefore.isEmpty()) {
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(c.iniBefore) > 0);
+            file.close();
+        }
+        const QByteArray iniBefore = fileBytes(ini);
+        rig.load();
+        rig.window->openRsPanel();
+        c.edit(rig);
+        c.ok ? rig.window->commandRsOk() : rig.window->commandRsNg();
+        EXPECT_TRUE(rig.box.shown.isEmpty()) << c.what;
+        if (c.iniAfter.empty()) {
+            EXPECT_EQ(fileBytes(ini), iniBefore) << c.what;
+        }
+        const QSettings saved(ini, QSettings::IniFormat);
+        for (const auto& [key, value] : c.iniAfter)
+            EXPECT_EQ(saved.value(key).toString(), value) << c.what << ": " << key.toStdString();
+        // Opened again: channel 0, and the other channels as the file holds them.
+        rig.window->openRsPanel();
+        EXPECT_EQ(rig.rs()->cboChannel->currentText(), "0") << c.what;
+        channel(rig, "3");
+        EXPECT_EQ(shownPort(rig), saved.contains("channel3/port") ? "Com5" : "なし") << c.what;
+        rig.window->commandRsNg();
+        rig.window->close();
+        EXPECT_EQ(fileBytes(rig.tmp.folder.setupDat()) != untouchedSetup[c.ok], c.setupChanged) << c.what;
+    }
 }
 
 }  // namespace
