@@ -227,6 +227,8 @@ private:
     bool portOpen();
     SerialPort& portOf(int channel);
     bool channelPortsOpen();
+    std::array<bool, kChannels> channelsUsed() const;
+    QString refusedSettingsLines();
     void closePorts();
     bool startChecksPass();
     void openRunMonitor();
@@ -241,8 +243,6 @@ private:
     void startRunOutputs();
     void runIsOver(bool stopped);
     // The station watch (engine/station_ops.cpp).
-    std::array<bool, kChannels> channelsUsed() const;
-    QString refusedSettingsLines();
     void startStationWatch();
     void stationChange(const QString& text, bool raised, bool onErrorLine = true);
     void watchPorts();

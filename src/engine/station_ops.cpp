@@ -32,6 +32,7 @@ void Engine::startStationWatch() {
     cycleInterrupted_ = {};
 }
 
+// The run monitor's error line shows the change too, unless it holds it already.
 void Engine::stationChange(const QString& text, bool raised, bool onErrorLine) {
     const QDateTime now = timer_.localNow();
     log_.alarmLogLine(loglines::stationChange(now, text));
