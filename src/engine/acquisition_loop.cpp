@@ -142,7 +142,8 @@ void Engine::executeCommand(const ScriptCommand& command, int index) {
         closeCycle(index);
         break;
     case OpRCV:
-        if (cycleInterrupted_) {
+        replyAsked(silence_[channel]);
+        if (cycleInterrupted_[channel]) {
             // Which reply of the cycle would come next is unknown after a loss:
             // a value is never stored under another item.
             advance();
@@ -160,7 +161,7 @@ void Engine::executeCommand(const ScriptCommand& command, int index) {
         break;
     case OpSND:
         if (firstLook) {
-            if (command.text.isEmpty() || cycleInterrupted_) {
+            if (command.text.isEmpty() || cycleInterrupted_[channel]) {
                 advance();
                 break;
             }

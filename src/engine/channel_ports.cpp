@@ -1,6 +1,8 @@
 // The ports of channels 1–7: a script selects one with CHN:n. Channel 0 is
 // setup.dat's port; the others are named in velloran.ini ([channel1] ...).
 #include "engine/engine.h"
+#include "log/log_lines.h"
+#include "serial/refused_settings.h"
 
 namespace vel {
 
@@ -9,13 +11,33 @@ SerialPort& Engine::portOf(int channel) {
     return port ? *port : platform_.port;
 }
 
+// Channel 0 and every channel the loaded script selects with CHN.
+std::array<bool, kChannels> Engine::channelsUsed() const {
+    std::array<bool, kChannels> used{};
+    used[0] = true;
+    for (const ScriptCommand& command : tables_.scriptTable)
+        if (command.code == OpCHN && command.param > 0 && command.param < kChannels) used[static_cast<size_t>(command.param)] = true;
+    return used;
+}
+
+// What the open ports of the run refused of their line settings: channel 0's
+// line as ever, then each other channel's, named.
+QString Engine::refusedSettingsLines() {
+    QStringList lines;
+    const std::array<bool, kChannels> used = channelsUsed();
+    for (int ch = 0; ch < kChannels; ++ch) {
+        if (!used[static_cast<size_t>(ch)]) continue;
+        const QString line = refusedSettingsLine(portOf(ch));
+        if (!line.isEmpty()) lines << loglines::channelTag(ch) + line;
+    }
+    return lines.join(QStringLiteral("　"));
+}
+
 // Opens the port of every channel other than 0 the script selects, with the
 // number and line settings of velloran.ini; a channel whose port cannot be
 // opened stops the start with the same two messages as channel 0.
 bool Engine::channelPortsOpen() {
-    std::array<bool, kChannels> used{};
-    for (const ScriptCommand& command : tables_.scriptTable)
-        if (command.code == OpCHN && command.param > 0 && command.param < kChannels) used[static_cast<size_t>(command.param)] = true;
+    const std::array<bool, kChannels> used = channelsUsed();
     for (int ch = 1; ch < kChannels; ++ch) {
         if (!used[static_cast<size_t>(ch)]) continue;
         SerialPort* port = platform_.channelPorts[static_cast<size_t>(ch)];

@@ -227,6 +227,8 @@ private:
     bool portOpen();
     SerialPort& portOf(int channel);
     bool channelPortsOpen();
+    std::array<bool, kChannels> channelsUsed() const;
+    QString refusedSettingsLines();
     void closePorts();
     bool startChecksPass();
     void openRunMonitor();
@@ -242,10 +244,11 @@ private:
     void runIsOver(bool stopped);
     // The station watch (engine/station_ops.cpp).
     void startStationWatch();
-    void stationChange(const QString& text, bool raised);
-    void watchPort();
-    void tryReconnect();
-    void replyTaken();
+    void stationChange(const QString& text, bool raised, bool onErrorLine = true);
+    void watchPorts();
+    void watchPort(int channel);
+    void tryReconnect(int channel);
+    void replyTaken(int channel);
     void silenceCheck();
     void silenceTimeCheck();
     void cycleBegins();
@@ -274,12 +277,16 @@ private:
     };
     std::vector<RunOutputFactory> runOutputFactories_;
     std::vector<LiveRunOutput> runOutputs_;
-    ReconnectSchedule reconnect_;
-    SilenceWatch silence_;
+    // The station watch, one of each per channel; channels the run does not
+    // use are never watched.
+    std::array<bool, kChannels> watched_{};
+    std::array<ReconnectSchedule, kChannels> reconnect_;
+    std::array<SilenceWatch, kChannels> silence_;
     bool inLoop_ = false;
     bool stopAfterStep_ = false;  // "終了" was confirmed while a step ran
     bool cyclePaced_ = false;     // the cycle so far waited for the line or for time
-    bool cycleInterrupted_ = false;  // the port was lost during this cycle: it talks no more
+    // The channel's port was lost during this cycle: it talks no more.
+    std::array<bool, kChannels> cycleInterrupted_{};
     Fixed4 previousTickMs_{};
 };
 

@@ -14,8 +14,7 @@ void Engine::timerTick() {
     if (elapsed < 0) elapsed = Fixed4{};
     if (run_.waitRemaining > 0) run_.waitRemaining = run_.waitRemaining - elapsed;
     previousTickMs_ = now;
-    watchPort();
-    tryReconnect();
+    watchPorts();
     loopProg();
     silenceTimeCheck();
 }
@@ -97,8 +96,8 @@ int Engine::nextTickIntervalMs(int tickMs) const {
 void Engine::receiveEvent(const CommEvent& event, int channel) {
     ReceiveContext ctx{run_, monitor_, portOf(channel), timer_, lineReport_};
     handleCommEvent(ctx, channel, event);
-    // The station watch (reconnect, no-reply alarm) looks after channel 0.
-    if (channel == 0) watchPort();
+    // A port that failed is closed and opened again by the station watch.
+    if (channel >= 0 && channel < kChannels) watchPort(channel);
     if (afterReceiveEvent) afterReceiveEvent();
 }
 
@@ -107,7 +106,7 @@ bool Engine::takeReplyNow(int channel) {
     if (!fields) return false;
     MeasureContext ctx = measureContext();
     storeReplyFields(ctx, *fields);
-    replyTaken();
+    replyTaken(channel);
     return true;
 }
 
@@ -124,7 +123,9 @@ MailContext Engine::mailContext() {
 void Engine::continueAfterPause() {
     // The operator's pause is no silence of the instrument: the held cycle's
     // time counts from here.
-    if (run_.paused && silence_.cycleOpen) silence_.cycleStartMs = timer_.timerNowMs();
+    if (run_.paused)
+        for (SilenceWatch& watch : silence_)
+            if (watch.cycleOpen) watch.cycleStartMs = timer_.timerNowMs();
     run_.paused = false;
     monitor_.nextVisible = false;
     monitor_.labelMess.clear();

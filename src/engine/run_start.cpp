@@ -82,7 +82,6 @@ bool Engine::startRun() {
     const ExtensionLoad ini = readExtensionSettings(platform_.folder.extensionIni());
     extensions_ = ini.settings;
     for (const QString& note : ini.notes()) log_.alarmLogLine(loglines::stationChange(timer_.localNow(), note));
-    startStationWatch();
     if (!portOpen()) {
         platform_.messages.info(QStringLiteral("通信CH") + QString::number(settings_.portNumber[kChannel]) +
                                QStringLiteral("が使用できません！"));
@@ -95,6 +94,7 @@ bool Engine::startRun() {
     run_.receiveBuffer[kChannel].clear();
     if (!loadScript(tables_, settings_.scriptPath, platform_.messages)) return false;
     if (!channelPortsOpen()) return false;
+    startStationWatch();
     if (!loadMailRecordsForRun(settings_, mailRecords_, platform_.messages)) return false;
     getStartCell(workbook_, settings_, platform_.messages, hooks_.cursor);
     startOutputThreads();
@@ -118,12 +118,12 @@ bool Engine::startRun() {
 }
 
 // The run monitor as it opens: a fresh model, the lamp green, the line
-// settings the open port refused on the error line (a line error later
+// settings the open ports refused on the error line (a line error later
 // replaces it), the first tick at once (the loop does nothing until the run
 // is set going).
 void Engine::openRunMonitor() {
     monitor_.reset();
-    monitor_.labelErrorMess = refusedSettingsLine(platform_.port);
+    monitor_.labelErrorMess = refusedSettingsLines();
     previousTickMs_ = Fixed4{};
     if (hooks_.showRunMonitor) hooks_.showRunMonitor();
     timerTick();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "log/log_lines.h"
+
 namespace vel {
 
 void markPortLost(ReconnectSchedule& schedule, Fixed4 nowMs) {
@@ -23,6 +25,15 @@ Fixed4 nextReconnectMs(const ReconnectSchedule& schedule) {
     return schedule.lost && schedule.intervalMs > 0 ? schedule.nextTryMs : Fixed4{};
 }
 
+void replyAsked(SilenceWatch& watch) { watch.askedThisCycle = true; }
+
+namespace {
+
+// Whether the cycle so far can tell the instrument is silent.
+bool cycleCounts(const SilenceWatch& watch) { return !watch.onlyAskedCycles || watch.askedThisCycle; }
+
+}  // namespace
+
 bool replyArrived(SilenceWatch& watch) {
     watch.repliedThisCycle = true;
     watch.silentCycles = 0;
@@ -35,13 +46,16 @@ void cycleStarted(SilenceWatch& watch, Fixed4 nowMs) {
     watch.cycleOpen = true;
     watch.cycleStartMs = nowMs;
     watch.repliedThisCycle = false;
+    watch.askedThisCycle = false;
 }
 
 bool cycleClosed(SilenceWatch& watch) {
     const bool replied = watch.repliedThisCycle;
+    const bool counts = cycleCounts(watch);
     watch.repliedThisCycle = false;
+    watch.askedThisCycle = false;
     watch.cycleOpen = false;
-    if (replied || watch.limit <= 0) return false;
+    if (replied || !counts || watch.limit <= 0) return false;
     ++watch.silentCycles;
     if (watch.alarm || watch.silentCycles < watch.limit) return false;
     watch.alarm = true;
@@ -49,7 +63,8 @@ bool cycleClosed(SilenceWatch& watch) {
 }
 
 Fixed4 silenceDeadlineMs(const SilenceWatch& watch, Fixed4 intervalMs) {
-    if (watch.limit <= 0 || watch.alarm || !watch.cycleOpen || watch.repliedThisCycle) return Fixed4{};
+    if (watch.limit <= 0 || watch.alarm || !watch.cycleOpen || watch.repliedThisCycle || !cycleCounts(watch))
+        return Fixed4{};
     const Fixed4 perCycle = intervalMs > 0 ? intervalMs : kSilenceCycleWithoutIntervalMs;
     // The closed silent cycles before this one count as they are; this one
     // for every interval it has lasted.
@@ -64,11 +79,14 @@ bool silenceTimeUp(SilenceWatch& watch, Fixed4 nowMs, Fixed4 intervalMs) {
     return true;
 }
 
-QString portLostText() { return QStringLiteral("通信ポートが切断されました。再接続を待っています"); }
-QString portBackText() { return QStringLiteral("通信ポートに再接続しました"); }
-QString silenceText(int cycles) {
-    return QStringLiteral("計測器から応答がありません（") + QString::number(cycles) + QStringLiteral("サイクル連続）");
+QString portLostText(int channel) {
+    return loglines::channelTag(channel) + QStringLiteral("通信ポートが切断されました。再接続を待っています");
 }
-QString replyBackText() { return QStringLiteral("計測器からの応答が戻りました"); }
+QString portBackText(int channel) { return loglines::channelTag(channel) + QStringLiteral("通信ポートに再接続しました"); }
+QString silenceText(int cycles, int channel) {
+    return loglines::channelTag(channel) + QStringLiteral("計測器から応答がありません（") + QString::number(cycles) +
+           QStringLiteral("サイクル連続）");
+}
+QString replyBackText(int channel) { return loglines::channelTag(channel) + QStringLiteral("計測器からの応答が戻りました"); }
 
 }  // namespace vel

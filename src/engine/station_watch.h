@@ -26,11 +26,15 @@ Fixed4 nextReconnectMs(const ReconnectSchedule& schedule);
 // So many closed cycles in a row without any reply raise the no-reply alarm
 // (limit 0: off); the next reply clears it. A cycle held open without a reply
 // (a receive wait without a time-out) counts too: every cycle interval it
-// lasts is one cycle.
+// lasts is one cycle. One watch per channel; where a script talks to several
+// channels, a cycle that never waits for a channel's reply says nothing
+// about that channel's instrument (onlyAskedCycles).
 struct SilenceWatch {
     int limit = 0;
+    bool onlyAskedCycles = false;
     int silentCycles = 0;
     bool repliedThisCycle = false;
+    bool askedThisCycle = false;
     bool alarm = false;
     bool cycleOpen = false;  // between a cycle's start and its close
     Fixed4 cycleStartMs{};
@@ -39,6 +43,8 @@ struct SilenceWatch {
 // Without a cycle interval a held cycle counts one cycle a second.
 inline constexpr Fixed4 kSilenceCycleWithoutIntervalMs = Fixed4::fromInt(1000);
 
+// The cycle waits for a reply of this watch's channel.
+void replyAsked(SilenceWatch& watch);
 // A reply arrived: true when it ends the no-reply alarm.
 bool replyArrived(SilenceWatch& watch);
 // A cycle started.
@@ -51,10 +57,11 @@ Fixed4 silenceDeadlineMs(const SilenceWatch& watch, Fixed4 intervalMs);
 // True when that moment has come: the alarm is raised.
 bool silenceTimeUp(SilenceWatch& watch, Fixed4 nowMs, Fixed4 intervalMs);
 
-// The texts of the four changes, as the alarm log and the alarm mail show them.
-QString portLostText();
-QString portBackText();
-QString silenceText(int cycles);
-QString replyBackText();
+// The texts of the four changes, as the alarm log and the alarm mail show them;
+// a channel other than 0 is named as the communication log names it.
+QString portLostText(int channel = 0);
+QString portBackText(int channel = 0);
+QString silenceText(int cycles, int channel = 0);
+QString replyBackText(int channel = 0);
 
 }  // namespace vel

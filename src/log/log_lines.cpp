@@ -16,11 +16,13 @@ QString alarmLine(const QDateTime& now, const QString& event, int itemNumber, co
 QString stamp(const QDateTime& now) { return vb::formatDate(now, vb::DateFormat::LongDateTime); }
 
 QString cycleMarker(const QDateTime& now) { return QStringLiteral("[") + stamp(now) + QStringLiteral("]"); }
+QString channelTag(int channel) { return channel == 0 ? QString() : QStringLiteral("CH%1 ").arg(channel); }
+// Channel 0's marks keep their space; another channel's tag takes its place.
 QString sent(const QString& text, int channel) {
-    return channel == 0 ? QStringLiteral("● ") + text : QStringLiteral("●CH%1 ").arg(channel) + text;
+    return QStringLiteral("●") + (channel == 0 ? QStringLiteral(" ") : channelTag(channel)) + text;
 }
 QString received(const QString& reply, int channel) {
-    return channel == 0 ? QStringLiteral("○ ") + reply : QStringLiteral("○CH%1 ").arg(channel) + reply;
+    return QStringLiteral("○") + (channel == 0 ? QStringLiteral(" ") : channelTag(channel)) + reply;
 }
 
 QString acquisitionStarted(const QDateTime& now) { return stamp(now) + QStringLiteral(", データ取得開始"); }

@@ -11,6 +11,10 @@ namespace vel::loglines {
 // "yyyy/mm/dd hh:mm:ss", the time stamp of every log line.
 QString stamp(const QDateTime& now);
 
+// How a line names a channel other than 0: "CH1 "; empty for channel 0,
+// whose lines name none.
+QString channelTag(int channel);
+
 // Communication log.
 QString cycleMarker(const QDateTime& now);   // "[2024/05/01 12:00:00]"
 // "● " + text, "○ " + reply; a channel other than 0 is named: "●CH1 " + text.

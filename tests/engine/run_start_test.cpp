@@ -116,6 +116,46 @@ TEST(RunStart, SettingsThePortRefusedAreOnTheErrorLineUntilALineErrorReplacesThe
     }
 }
 
+// Channel 1's port beside channel 0's: what either refused is on the error
+// line, channel 0's as ever, channel 1's named.
+TEST(RunStart, EveryChannelPortsRefusalIsOnTheErrorLine) {
+    const QString parity = QStringLiteral("通信ポートが次の通信条件を受け付けませんでした: ﾊﾟﾘﾃｨ(Even)");
+    const QString dataBits = QStringLiteral("通信ポートが次の通信条件を受け付けませんでした: ﾃﾞｰﾀ ﾋﾞｯﾄ(7)");
+    struct Case {
+        QStringList refuses0, refuses1;
+        QString shown;
+    };
+    const Case cases[] = {
+        {{}, {}, QString()},
+        {{"parity"}, {}, parity},
+        {{}, {"data bits"}, "CH1 " + dataBits},
+        {{"parity"}, {"data bits"}, parity + QStringLiteral("　CH1 ") + dataBits},
+    };
+    for (const Case& c : cases) {
+        TempProgramFolder tmp;
+        ManualClock clock;
+        RecordingMessageBox box;
+        FakeSerialPort port, port1;
+        FakeMailer mailer;
+        EnginePlatform platform{clock, box, port, mailer, tmp.folder, {}, {}};
+        platform.channelPorts[1] = &port1;
+        Engine engine{platform};
+        ExtensionSettings ext;
+        ext.channels[1] = ChannelPort{2, QStringLiteral("9600,o,7,1")};
+        saveExtensionSettings(tmp.folder.extensionIni(), ext);
+        port.setPortNumber(1);
+        ASSERT_TRUE(port.setSettings("9600,e,7,1"));
+        port.refuses = c.refuses0;
+        port1.refuses = c.refuses1;
+        engine.startUp();
+        engine.settings().scriptPath =
+            tmp.write("script.txt", QByteArray("SND:A\r\nRCV\r\nCHN:1\r\nSND:B\r\nRCV\r\nEEE\r\n"));
+        ASSERT_TRUE(engine.startRun()) << c.shown.toStdString();
+        EXPECT_EQ(engine.monitor().labelErrorMess, c.shown);
+        EXPECT_TRUE(box.shown.isEmpty());
+    }
+}
+
 TEST(RunMonitorStop, AnsweringNoLeavesTheRunGoingAndYesEndsItWithTheDataLog) {
     EngineRig rig;
     rig.useScript({"SSS", "RCV", "SET", "EEE"});

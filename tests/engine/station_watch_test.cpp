@@ -181,6 +181,32 @@ TEST(StationWatch, SilenceCountsCyclesInARow) {
     }
 }
 
+// Where a script talks to several channels, a cycle that never waits for a
+// channel's reply neither counts as silent nor breaks a silent run, and a
+// held cycle runs out only once it asked.
+TEST(StationWatch, OnlyCyclesThatAskCountForAChannel) {
+    SilenceWatch w{2, /*onlyAskedCycles=*/true};
+    const Fixed4 second = Fixed4::fromInt(1000);
+    const struct {
+        bool asked;
+        bool reply;
+        bool raises;
+    } steps[] = {
+        {false, false, false}, {false, false, false}, {false, false, false},  // never asked
+        {true, false, false},  {false, false, false}, {true, false, true},    // two asked in a row
+        {true, true, false},
+    };
+    int i = 0;
+    for (const auto& s : steps) {
+        cycleStarted(w, Fixed4::fromInt(10'000 * i));
+        if (s.asked) replyAsked(w);
+        EXPECT_EQ(silenceDeadlineMs(w, second).raw != 0, s.asked && !w.alarm) << "step " << i;
+        if (s.reply) replyArrived(w);
+        EXPECT_EQ(cycleClosed(w), s.raises) << "step " << i;
+        ++i;
+    }
+}
+
 // The port goes while the cycle waits for its first reply and is back before
 // the cycle's second question: that cycle is closed with what it had (here
 // nothing) and asks no more, so the TEMP reply never lands in D1.
