@@ -93,9 +93,10 @@ FormExe::FormExe(Station& station, MessageBox& messages, std::function<void()> o
 
 FormExe::~FormExe() { stopTrend(); }
 
-// The trend and the reports stop with the window's close: a closed window is
-// deleted later, when the station it was opened on may be gone.
+// The trend, the reports and a pending redraw stop with the window's close: a
+// closed window is deleted later, when the station it was opened on may be gone.
 void FormExe::stopTrend() {
+    refreshTimer_.stop();
     if (!trendSubscribed_) return;
     station_.watchValues({});
     station_.view().monitorChanged = nullptr;
