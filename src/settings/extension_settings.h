@@ -41,6 +41,11 @@ struct ExtensionSettings {
     QString uplinkPrefix = QStringLiteral("velloran");
     int uplinkSpoolMb = 1024;
     QString uplinkDiscovery;  // "homeassistant": MQTT discovery topics; empty: none
+    // [web] The station's read-only web page (listen empty: none).
+    QString webListen;  // host:port, [v6-address]:port
+    QString webToken;   // every request must bring it; empty: loopback hosts only
+    QString webCert;    // HTTPS when both are set (relative to the program folder)
+    QString webKey;
     // [units] The unit of an item's values, by its data number: "D001" → "V".
     // Items without one have none.
     QMap<QString, QString> units;
@@ -65,6 +70,10 @@ bool isChannelKey(const QString& key);
 // mqtts with a host and at most a port. A user name or a path in it would be
 // left unused, so they are refused too.
 bool isBrokerUrl(const QString& value);
+
+// The web page's listen address: empty (no page) or host:port with a port
+// 1..65535; an IPv6 address in brackets.
+bool isListenAddress(const QString& value);
 
 // The unit set for the item at value index `index` (0 is D001); empty when none.
 QString itemUnit(const ExtensionSettings& settings, int index);
