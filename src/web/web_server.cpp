@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/socket.h>
+
 #include "web/web_auth.h"
 #include "web/web_texts.h"
 
@@ -17,6 +19,8 @@ constexpr std::chrono::seconds kKeepAliveEvery{15};
 // Threads that serve: every live stream holds one, the others answer the
 // page's requests.
 constexpr std::size_t kServerThreads = EventHub::kMaxClients + 8;
+
+constexpr int kSendBuffer = 64 * 1024;
 
 constexpr long long kMinSpan = 60;
 constexpr long long kMaxSpan = 2'592'000;
@@ -148,6 +152,13 @@ std::unique_ptr<WebServer> WebServer::start(const WebConfig& config, WebBoard& b
     // A stalled reader holds its thread no longer than this; an idle
     // connection is closed soon, so a stop does not wait for it long.
     server->set_write_timeout(2);
+    // What the system holds for a client that does not read stays small
+    // (the connections inherit it), so such a client is found out soon.
+    server->set_socket_options([](socket_t sock) {
+        httplib::default_socket_options(sock);
+        const int bytes = kSendBuffer;
+        ::setsockopt(sock, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes);
+    });
     server->set_keep_alive_timeout(1);
     routes(*server, config.token, board, hub);
     if (!server->bind_to_port(config.host.toStdString(), config.port)) {
