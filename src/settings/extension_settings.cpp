@@ -123,6 +123,8 @@ const std::vector<ExtensionField>& extensionFields() {
 
 bool isChannelKey(const QString& key) { return key.startsWith(QLatin1String("channel")); }
 
+bool isProcessKey(const QString& key) { return key.startsWith(QLatin1String("web.")); }
+
 const std::vector<ExtensionField>& channelFields() {
     static const char* const portKeys[] = {nullptr, "channel1.port", "channel2.port", "channel3.port", "channel4.port",
                                            "channel5.port", "channel6.port", "channel7.port"};

@@ -65,6 +65,9 @@ const std::vector<ExtensionField>& extensionFields();
 // settings of a channel, not shown on the unattended-operation panel.
 const std::vector<ExtensionField>& channelFields();
 bool isChannelKey(const QString& key);
+// The keys of the process rather than of a station ("web.listen" ...): only
+// the first program folder's count, and a station's panel leaves them out.
+bool isProcessKey(const QString& key);
 
 // The broker's address as the uplink takes it: empty (no uplink), or mqtt or
 // mqtts with a host and at most a port. A user name or a path in it would be

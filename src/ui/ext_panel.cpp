@@ -106,7 +106,7 @@ ExtPanel::ExtPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), c
     uplink->setContentsMargins(8, 2, 8, 4);
     for (const ExtensionField& field : extensionFields()) {
         const QString key = QString::fromLatin1(field.name);
-        if (isChannelKey(key)) continue;
+        if (isChannelKey(key) || isProcessKey(key)) continue;
         const KeyView* view = viewOf(key);
         const Kind kind = view ? view->kind : Kind::Text;
         QGridLayout* grid = view && !view->uplink ? station : uplink;
@@ -180,7 +180,7 @@ bool ExtPanel::save() {
     ExtensionSettings settings = loadExtensionSettings(context_.folder.extensionIni());
     for (const ExtensionField& field : extensionFields()) {
         const QString key = QString::fromLatin1(field.name);
-        if (isChannelKey(key)) continue;  // kept as the file holds them
+        if (isChannelKey(key) || isProcessKey(key)) continue;  // kept as the file holds them
         QWidget* edit = editors_.value(key);
         QString value;
         if (auto* check = qobject_cast<QCheckBox*>(edit)) value = check->isChecked() ? "1" : "0";
