@@ -279,6 +279,29 @@ TEST(WebPageRun, AStalledReaderIsDroppedAndNeitherItNorAStopHoldsUpTheRun) {
     EXPECT_GT(csvRows(run.f.csvBytes()).lines.size(), 200);
 }
 
+// A self-signed certificate and its key in `folder`; false without openssl.
+bool makeCertificate(const QString& folder) {
+    QProcess p;
+    p.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", folder + "/key.pem", "-out",
+                        folder + "/cert.pem", "-days", "1", "-subj", "/CN=localhost"});
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+TEST(WebPageRun, WithACertificateThePageIsServedOverHttpsOnly) {
+    WebRun run;
+    ASSERT_TRUE(makeCertificate(run.f.root())) << "openssl (Debian package openssl) is needed";
+    ASSERT_TRUE(run.start(kThreeValueScript, 0.1, {"web.token=" + kToken, "web.cert=cert.pem", "web.key=key.pem"}))
+        << run.err().toStdString();
+    httplib::SSLClient tls("127.0.0.1", run.port);
+    tls.enable_server_certificate_verification(false);
+    const auto r = tls.Get("/api/latest", bearer());
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, 200);
+    EXPECT_TRUE(jsonOf(r->body)["stations"].isArray());
+    EXPECT_FALSE(run.client().Get("/api/latest", bearer())) << "plain HTTP on the HTTPS port";
+    EXPECT_TRUE(run.out().contains("web: https://127.0.0.1:" + QString::number(run.port) + "/"));
+}
+
 TEST(WebPageRun, APageThatMayNotOrCannotOpenIsToldAndTheRunGoesOn) {
     const int busy = freePort();
     const int holder = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -292,20 +315,23 @@ TEST(WebPageRun, APageThatMayNotOrCannotOpenIsToldAndTheRunGoesOn) {
         QString listen;
         QString token;
         QString line;
+        QStringList more = {};
     };
     const Case cases[] = {
+        {"127.0.0.1:" + QString::number(freePort()), kToken,
+         QStringLiteral("Web ページ: 証明書 "), {"web.cert=none.pem", "web.key=none.pem"}},
         {"0.0.0.0:" + QString::number(freePort()), "",
          QStringLiteral(" はループバック以外のアドレスです。web.token を設定しない限り開きません")},
         {"127.0.0.1:" + QString::number(busy), kToken, QStringLiteral(" で待ち受けできません")},
     };
     for (const Case& k : cases) {
         FaultRun f;
-        ASSERT_TRUE(f.prepare(kThreeValueScript, 0.03, {"web.listen=" + k.listen, "web.token=" + k.token}));
+        ASSERT_TRUE(f.prepare(kThreeValueScript, 0.03, QStringList{"web.listen=" + k.listen, "web.token=" + k.token} + k.more));
         ASSERT_TRUE(f.startSim({}));
         const CliResult r = f.cli(20000, {}, {}, {"run", "--service"});
         ASSERT_TRUE(r.finished) << k.listen.toStdString();
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        const QString told = QStringLiteral("Web ページ: ") + k.listen + k.line;
+        const QString told = k.more.isEmpty() ? QStringLiteral("Web ページ: ") + k.listen + k.line : k.line;
         EXPECT_TRUE(r.err.contains(QStringLiteral("velloran-cli: ") + told)) << r.err.toStdString();
         EXPECT_EQ(linesStarting(r.out, "alarm: ").filter(told).size(), 1) << r.out.toStdString();
         EXPECT_GT(csvRows(f.csvBytes()).lines.size(), 5) << "the run went on";
