@@ -66,7 +66,8 @@ void WebBoard::stateMayHaveChanged(Station& s) {
     QJsonObject without = stateObject(s);
     without.remove("message");
     QByteArray core = compact(without);
-    if (core == s.lastCore && now - s.lastStateAt < kMessageEvery) return;
+    s.stateHeldBack = core == s.lastCore && now - s.lastStateAt < kMessageEvery;
+    if (s.stateHeldBack) return;
     s.lastState = std::move(state);
     s.lastCore = std::move(core);
     s.lastStateAt = now;
@@ -173,17 +174,19 @@ void WebBoard::afterTick(const QString& station, const RunMonitorModel& monitor)
     Station* s = find(station);
     if (!s) return;
     // The grid is copied only when a record closed or the lamp changed, not
-    // at every tick.
-    if (s->recordPending || monitor.records != s->gridRecords || monitor.lampColour != s->gridLamp)
-        copyGrid(*s, monitor);
+    // at every tick; the state is looked at only when something of it moved.
+    const bool gridMoved = s->recordPending || monitor.records != s->gridRecords || monitor.lampColour != s->gridLamp;
+    const bool stateMoved = gridMoved || monitor.lampColour != s->lamp || monitor.labelMess != s->message;
+    if (gridMoved) copyGrid(*s, monitor);
     s->lamp = monitor.lampColour;
-    if (s->message != monitor.labelMess) s->message = monitor.labelMess;
+    if (monitor.labelMess != s->message) s->message = monitor.labelMess;
     if (s->recordPending) {
         s->recordPending = false;
         hub_.publish(EventHub::frame(
             "record", compact(QJsonObject{{"station", s->name}, {"record", s->record}, {"items", s->items}})));
     }
-    stateMayHaveChanged(*s);
+    if (stateMoved || (s->stateHeldBack && std::chrono::steady_clock::now() - s->lastStateAt >= kMessageEvery))
+        stateMayHaveChanged(*s);
 }
 
 void WebBoard::statusChanged(const QString& station, const StationStatus& status) {

@@ -81,6 +81,7 @@ private:
         QByteArray lastState;  // the state event last published, and it without the message
         QByteArray lastCore;
         std::chrono::steady_clock::time_point lastStateAt;
+        bool stateHeldBack = false;  // a change of the message alone waits for its turn
     };
 
     Station* find(const QString& name);
