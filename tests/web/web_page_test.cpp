@@ -279,6 +279,24 @@ TEST(WebPageRun, AStalledReaderIsDroppedAndNeitherItNorAStopHoldsUpTheRun) {
     EXPECT_GT(csvRows(run.f.csvBytes()).lines.size(), 200);
 }
 
+TEST(WebPageRun, ALostInstrumentShowsAsPortLostUntilTheRunEnds) {
+    WebRun run;
+    ASSERT_TRUE(run.start(kThreeValueScript, 0.15, {"reconnect.intervalSeconds=1"})) << run.err().toStdString();
+    httplib::Client c = run.client();
+    const auto state = [&] {
+        const auto r = c.Get("/api/latest");
+        return r ? jsonOf(r->body)["stations"][0]["state"].toString() : QString();
+    };
+    ASSERT_TRUE(spinUntil([&] { return state() == "running"; }));
+    run.f.killSim();
+    ASSERT_TRUE(spinUntil([&] { return state() == "portLost"; }, 5000)) << state().toStdString();
+    const auto r = c.Get("/api/latest");
+    EXPECT_TRUE(jsonOf(r->body)["stations"][0]["alarmLog"].toArray().last().toString().endsWith(
+        QStringLiteral("通信ポートが切断されました。再接続を待っています")));
+    ASSERT_TRUE(run.waitEnd(20000));
+    EXPECT_EQ(state(), QString()) << "the page closes with the program";
+}
+
 // A self-signed certificate and its key in `folder`; false without openssl.
 bool makeCertificate(const QString& folder) {
     QProcess p;
