@@ -152,10 +152,13 @@ std::unique_ptr<WebServer> WebServer::start(const WebConfig& config, WebBoard& b
     // A stalled reader holds its thread no longer than this; an idle
     // connection is closed soon, so a stop does not wait for it long.
     server->set_write_timeout(2);
-    // What the system holds for a client that does not read stays small
-    // (the connections inherit it), so such a client is found out soon.
+    // Not the library's SO_REUSEPORT: a second program on the same port
+    // would share it silently, each answering some of the requests. What the
+    // system holds for a client that does not read stays small (the
+    // connections inherit it), so such a client is found out soon.
     server->set_socket_options([](socket_t sock) {
-        httplib::default_socket_options(sock);
+        const int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
         const int bytes = kSendBuffer;
         ::setsockopt(sock, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes);
     });

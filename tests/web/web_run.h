@@ -26,7 +26,9 @@ public:
         if (!f.prepare(script, minutes, QStringList{"web.listen=127.0.0.1:" + QString::number(port)} + extra))
             return false;
         if (!f.startSim({})) return false;
-        startCli();
+        cli_.setStandardOutputFile(f.path("cli.out"));
+        cli_.setStandardErrorFile(f.path("cli.err"));
+        cli_.start(kCli, QStringList{"--home", f.root(), "run"});
         QElapsedTimer t;
         t.start();
         while (t.elapsed() < 10000) {
@@ -35,13 +37,6 @@ public:
             QThread::msleep(10);
         }
         return false;
-    }
-
-    void startCli() {
-        cli_.setStandardOutputFile(f.path("cli.out"));
-        cli_.setStandardErrorFile(f.path("cli.err"));
-        cli_.start(kCli, QStringList{"--home", f.root(), "run"});
-        cli_.waitForStarted(5000);
     }
 
     // SIGTERM, as a service's stop; true when the program ended within the bound.
