@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev
   libcurl4-openssl-dev
   libmosquitto-dev mosquitto openssl mosquitto-clients  # mosquitto_pub: the uplink bench compares with it
+  libcpp-httplib-dev libssl-dev  # the station web page's HTTP(S) server
   libgensio-dev ser2net  # network Com ports (rfc2217://, tcp://); ser2net serves a test instrument
   libgtest-dev
   python3-aiosmtpd python3-serial  # python3-serial: the pyserial side of bench/serial_bench.py

@@ -15,6 +15,7 @@
 #include "serial/serial_port.h"
 #include "station/station.h"
 #include "uplink/uplink_output.h"
+#include "web/web_page.h"
 
 namespace vel {
 namespace {
@@ -122,6 +123,10 @@ int runRun(const QStringList& args, const std::vector<ProgramFolder>& folders) {
 
     // One office for the process; each station opens its own workbook in it.
     OfficeSession office(programOfficeOptions(folders.front()));
+    // One web page for the process, as the first folder's velloran.ini says.
+    WebPage web;
+    if (web.open(folders.front(), [](const QString& line) { LinePrinter(QString()).error(line); }))
+        LinePrinter(QString()).print("web: ", web.url());
     std::vector<std::unique_ptr<CliStation>> stations;
     int rc = 0;
     int running = 0;
@@ -150,9 +155,11 @@ int runRun(const QStringList& args, const std::vector<ProgramFolder>& folders) {
         lines.afterTick = [&cs](const RunMonitorModel& monitor) { cs.printer.afterTick(monitor); };
         lines.runStarted = [&cs](const SerialPort& port) { reportPort(port, cs.out); };
         lines.beforeWait = &LinePrinter::flush;
+        web.watch(folder, lines);
+        web.watch(folder, view);
         StationOptions options;
         options.makeWorkbook = [&office](const ProgramFolder&) { return office.stationWorkbook(); };
-        options.runOutputs = {uplinkRunOutput()};
+        options.runOutputs = {uplinkRunOutput(), web.runOutput()};
         cs.station = std::make_unique<Station>(folder, std::move(options), std::move(view), std::move(lines));
         stations.push_back(std::move(s));
     }

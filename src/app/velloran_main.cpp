@@ -7,12 +7,14 @@
 // its own windows; with any added, the program opens with the overview.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <cstdio>
 
 #include "base/local_time_zone.h"
 #include "base/program_places.h"
 #include "output/workbook_backend.h"
 #include "station/station.h"
 #include "uplink/uplink_output.h"
+#include "web/web_page.h"
 #include "ui/first_paint_report.h"
 #include "ui/line_overview.h"
 #include "ui/qt_message_box.h"
@@ -31,11 +33,19 @@ int main(int argc, char* argv[]) {
     const vel::ProgramFolder folder = vel::chooseProgramFolder(places);
     // One office for the process; each station opens its own workbook in it.
     vel::OfficeSession office(vel::programOfficeOptions(folder));
-    const vel::ui::StationMaker makeStation = [&office](const vel::ProgramFolder& stationFolder) {
+    // One web page for the process, as the program folder's velloran.ini says;
+    // a refusal is told on stderr and in the alarm log of the first run.
+    vel::WebPage web;
+    web.open(folder, [](const QString& line) { std::fprintf(stderr, "velloran: %s\n", line.toUtf8().constData()); });
+    const vel::ui::StationMaker makeStation = [&office, &web](const vel::ProgramFolder& stationFolder) {
         vel::StationOptions options;
         options.makeWorkbook = [&office](const vel::ProgramFolder&) { return office.stationWorkbook(); };
-        options.runOutputs = {vel::uplinkRunOutput()};
-        return std::make_unique<vel::Station>(stationFolder, std::move(options));
+        options.runOutputs = {vel::uplinkRunOutput(), web.runOutput()};
+        vel::StationView view;
+        vel::StationLines lines;
+        web.watch(stationFolder, view);
+        web.watch(stationFolder, lines);
+        return std::make_unique<vel::Station>(stationFolder, std::move(options), std::move(view), std::move(lines));
     };
     vel::ui::QtMessageBox overviewMessages;
     vel::ui::LineOverview overview(makeStation, folder, vel::ui::userStationListFile(), overviewMessages);

@@ -5,6 +5,8 @@
 #include <QSettings>
 #include <QUrl>
 
+#include <arpa/inet.h>
+
 namespace vel {
 
 bool isBrokerUrl(const QString& value) {
@@ -15,6 +17,26 @@ bool isBrokerUrl(const QString& value) {
     return url.isValid() && (scheme == "mqtt" || scheme == "mqtts") && !url.host().isEmpty() &&
            url.userInfo().isEmpty() && (url.path().isEmpty() || url.path() == "/") && !url.hasQuery() &&
            !url.hasFragment() && url.port(1) >= 1;
+}
+
+bool isListenAddress(const QString& value) {
+    const QString text = value.trimmed();
+    if (text.isEmpty()) return true;  // no web page
+    const qsizetype colon = text.lastIndexOf(u':');
+    if (colon <= 0) return false;
+    QString host = text.left(colon);
+    const auto port = parseWholeNumber(text.mid(colon + 1));
+    if (!port || *port < 1 || *port > 65535 || text.mid(colon + 1).startsWith(u'+')) return false;
+    if (host.startsWith(u'[')) {
+        if (!host.endsWith(u']') || host.size() < 3) return false;
+        host = host.mid(1, host.size() - 2);
+        in6_addr address{};
+        return ::inet_pton(AF_INET6, host.toLatin1().constData(), &address) == 1;
+    }
+    if (host.contains(u':')) return false;  // an IPv6 address needs its brackets
+    for (const QChar c : host)
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'.' && c != u'-') return false;
+    return true;
 }
 
 namespace {
@@ -85,6 +107,11 @@ const std::vector<ExtensionField>& extensionFields() {
                   [](const QString& v) { return isTopicPart(v, true); }),
         intField("uplink.spoolMb", &S::uplinkSpoolMb, 1, 1'000'000),
         textField("uplink.discovery", &S::uplinkDiscovery, QStringLiteral("空欄、または homeassistant"), isDiscovery),
+        textField("web.listen", &S::webListen,
+                  QStringLiteral("空欄（Web ページなし）、または ホスト:ポート（IPv6 は [アドレス]:ポート）"), isListenAddress),
+        textField("web.token", &S::webToken),
+        textField("web.cert", &S::webCert, QStringLiteral("空欄、または証明書のファイル（PEM）")),
+        textField("web.key", &S::webKey, QStringLiteral("空欄、または秘密鍵のファイル（PEM）")),
     };
     static const std::vector<ExtensionField> all = [] {
         std::vector<ExtensionField> f = fields;
@@ -95,6 +122,8 @@ const std::vector<ExtensionField>& extensionFields() {
 }
 
 bool isChannelKey(const QString& key) { return key.startsWith(QLatin1String("channel")); }
+
+bool isProcessKey(const QString& key) { return key.startsWith(QLatin1String("web.")); }
 
 const std::vector<ExtensionField>& channelFields() {
     static const char* const portKeys[] = {nullptr, "channel1.port", "channel2.port", "channel3.port", "channel4.port",
@@ -207,7 +236,7 @@ ExtensionLoad readExtensionSettings(const QString& iniPath) {
         }
         load.problems.push_back({QString(key).replace(u'/', u'.'), text, {}, {}});
     }
-    load.secretReadableByOthers = !load.settings.uplinkPassword.isEmpty() &&
+    load.secretReadableByOthers = (!load.settings.uplinkPassword.isEmpty() || !load.settings.webToken.isEmpty()) &&
                                   (info.permissions() & (QFile::ReadGroup | QFile::ReadOther));
     return load;
 }
@@ -217,7 +246,7 @@ ExtensionSettings loadExtensionSettings(const QString& iniPath) { return readExt
 bool saveExtensionSettings(const QString& iniPath, const ExtensionSettings& settings) {
     // Made private before the password is written: QSettings replaces the
     // file with one that keeps its permissions.
-    const bool secret = !settings.uplinkPassword.isEmpty();
+    const bool secret = !settings.uplinkPassword.isEmpty() || !settings.webToken.isEmpty();
     if (secret && !restrictToOwner(iniPath)) return false;
     QSettings ini(iniPath, QSettings::IniFormat);
     for (const ExtensionField& field : extensionFields()) {

@@ -41,6 +41,11 @@ struct ExtensionSettings {
     QString uplinkPrefix = QStringLiteral("velloran");
     int uplinkSpoolMb = 1024;
     QString uplinkDiscovery;  // "homeassistant": MQTT discovery topics; empty: none
+    // [web] The station's read-only web page (listen empty: none).
+    QString webListen;  // host:port, [v6-address]:port
+    QString webToken;   // every request must bring it; empty: loopback hosts only
+    QString webCert;    // HTTPS when both are set (relative to the program folder)
+    QString webKey;
     // [units] The unit of an item's values, by its data number: "D001" → "V".
     // Items without one have none.
     QMap<QString, QString> units;
@@ -60,11 +65,18 @@ const std::vector<ExtensionField>& extensionFields();
 // settings of a channel, not shown on the unattended-operation panel.
 const std::vector<ExtensionField>& channelFields();
 bool isChannelKey(const QString& key);
+// The keys of the process rather than of a station ("web.listen" ...): only
+// the first program folder's count, and a station's panel leaves them out.
+bool isProcessKey(const QString& key);
 
 // The broker's address as the uplink takes it: empty (no uplink), or mqtt or
 // mqtts with a host and at most a port. A user name or a path in it would be
 // left unused, so they are refused too.
 bool isBrokerUrl(const QString& value);
+
+// The web page's listen address: empty (no page) or host:port with a port
+// 1..65535; an IPv6 address in brackets.
+bool isListenAddress(const QString& value);
 
 // The unit set for the item at value index `index` (0 is D001); empty when none.
 QString itemUnit(const ExtensionSettings& settings, int index);

@@ -33,6 +33,10 @@ constexpr KeyView kViews[] = {
     {"silence.cycles", "TextSilenceCycles", u"無応答ｱﾗｰﾑ（ｻｲｸﾙ）", Kind::Number, false},
     {"csv.daily", "CheckCsvDaily", u"CSV を日ごとに分ける", Kind::Check, false},
     {"csv.isoTime", "CheckCsvIsoTime", u"CSV の時間を ISO 8601 に", Kind::Check, false},
+    {"web.listen", "TextWebListen", u"Web ﾍﾟｰｼﾞ（ﾎｽﾄ:ﾎﾟｰﾄ）", Kind::Text, false, u"空欄で開かない"},
+    {"web.token", "TextWebToken", u"Web ﾍﾟｰｼﾞのﾄｰｸﾝ", Kind::Secret, false},
+    {"web.cert", "TextWebCert", u"Web ﾍﾟｰｼﾞの証明書", Kind::Text, false},
+    {"web.key", "TextWebKey", u"Web ﾍﾟｰｼﾞの秘密鍵", Kind::Text, false},
     {"uplink.url", "TextUplinkUrl", u"URL", Kind::Text, true, u"mqtt://ﾎｽﾄ:1883（空欄で送らない）"},
     {"uplink.station", "TextUplinkStation", u"局名", Kind::Text, true, u"空欄でホスト名"},
     {"uplink.username", "TextUplinkUser", u"ユーザー名", Kind::Text, true},
@@ -102,7 +106,7 @@ ExtPanel::ExtPanel(MainContext& context, QWidget* parent) : QGroupBox(parent), c
     uplink->setContentsMargins(8, 2, 8, 4);
     for (const ExtensionField& field : extensionFields()) {
         const QString key = QString::fromLatin1(field.name);
-        if (isChannelKey(key)) continue;
+        if (isChannelKey(key) || isProcessKey(key)) continue;
         const KeyView* view = viewOf(key);
         const Kind kind = view ? view->kind : Kind::Text;
         QGridLayout* grid = view && !view->uplink ? station : uplink;
@@ -176,7 +180,7 @@ bool ExtPanel::save() {
     ExtensionSettings settings = loadExtensionSettings(context_.folder.extensionIni());
     for (const ExtensionField& field : extensionFields()) {
         const QString key = QString::fromLatin1(field.name);
-        if (isChannelKey(key)) continue;  // kept as the file holds them
+        if (isChannelKey(key) || isProcessKey(key)) continue;  // kept as the file holds them
         QWidget* edit = editors_.value(key);
         QString value;
         if (auto* check = qobject_cast<QCheckBox*>(edit)) value = check->isChecked() ? "1" : "0";

@@ -61,6 +61,8 @@ struct LineOverview::Entry {
     QPointer<FormMain> window;
     QPointer<FormExe> monitor;  // opened here during a run without the main window
     bool unattended = false;    // started here without its main window
+    // What the process itself watches of the station's status (the web page).
+    std::function<void(const StationStatus&)> processWatch;
 
     ~Entry() {
         delete monitor.data();
@@ -144,6 +146,7 @@ LineOverview::Entry* LineOverview::buildStation(const QString& folder) {
     entry->station = make_(entry->folder);
     Entry& e = *entry;
     e.box.owner = [this, &e] { return ownerOf(e); };
+    e.processWatch = std::move(e.station->view().statusChanged);
     watch(e);
     if (!e.station->startUp()) {
         QCoreApplication::processEvents();  // its notice says why, before the station goes
@@ -159,7 +162,10 @@ void LineOverview::watch(Entry& e) {
     if (tearingDown_) return;
     StationView& view = e.station->view();
     view.notice = [&e](const QString& text, bool warning) { e.box.notice(text, warning); };
-    view.statusChanged = [this, &e](const StationStatus&) { showRow(e); };
+    view.statusChanged = [this, &e](const StationStatus& status) {
+        if (e.processWatch) e.processWatch(status);
+        showRow(e);
+    };
     view.startAnswered = [this, &e](bool) { showRow(e); };
     view.runOver = [this, &e] { runOver(e); };
     view.beep = [] { QApplication::beep(); };
