@@ -32,13 +32,13 @@ class Browser:
     """Headless chromium spoken to over --remote-debugging-pipe: requests are
     JSON messages ended by a NUL byte on fd 3, answers come back on fd 4."""
 
-    def __init__(self, window="1280,800", lang="ja-JP"):
+    def __init__(self, lang="ja-JP"):
         self.profile = tempfile.mkdtemp(prefix="vel-chromium-")
         to_browser_r, self._to_browser = os.pipe()
         self._from_browser, from_browser_w = os.pipe()
         args = [CHROMIUM, "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
                 "--hide-scrollbars", "--remote-debugging-pipe", "--user-data-dir=" + self.profile,
-                "--lang=" + lang, "--accept-lang=" + lang, "--window-size=" + window, "about:blank"]
+                "--lang=" + lang, "--accept-lang=" + lang, "about:blank"]
 
         # The pipe ends go to fds 3 and 4 in the child. The two may already
         # sit on 3 or 4, so both are first moved above them.
@@ -79,10 +79,14 @@ class Browser:
                 return answer.get("result", {})
         raise TimeoutError(method)
 
-    def open(self, url):
+    def open(self, url, size=(1280, 800)):
+        """Opens url in a new tab of `size` CSS pixels; below 600 wide as a
+        phone (headless windows are never narrower than 500)."""
         target = self.call("Target.createTarget", {"url": "about:blank"}, session=False)["targetId"]
         self.session = self.call("Target.attachToTarget", {"targetId": target, "flatten": True},
                                  session=False)["sessionId"]
+        self.call("Emulation.setDeviceMetricsOverride",
+                  {"width": size[0], "height": size[1], "deviceScaleFactor": 1, "mobile": size[0] < 600})
         self.call("Page.enable")
         self.call("Page.navigate", {"url": url})
 

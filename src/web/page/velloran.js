@@ -120,8 +120,9 @@
     var table = el("table", "items");
     var thead = el("thead");
     var hr = el("tr");
-    [T.item, T.name, T.data, T.alarm, T.alarmCount, T.min, T.max, T.avg, T.trend].forEach(function (c) {
-      hr.appendChild(el("th", null, c));
+    [[T.item, "no"], [T.name, "name"], [T.data, "data"], [T.alarm, "alarm"], [T.alarmCount, "num"], [T.min, "num"],
+     [T.max, "num"], [T.avg, "num"], [T.trend, "trend-cell"]].forEach(function (c) {
+      hr.appendChild(el("th", c[1], c[0]));
     });
     thead.appendChild(hr);
     table.appendChild(thead);
