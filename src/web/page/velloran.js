@@ -179,11 +179,16 @@
     return td;
   }
 
+  // A row is known by its item (D001…); a row the server could not name
+  // yet by its number, and it has no trend to read.
+  function keyOf(item) { return item.item || "#" + item.no; }
+
   function rowOf(v, item) {
-    var r = v.rows[item.item];
+    var key = keyOf(item);
+    var r = v.rows[key];
     if (r) return r;
     var tr = el("tr");
-    tr.setAttribute("data-item", item.item);
+    tr.setAttribute("data-item", key);
     r = { tr: tr };
     r.no = cell(tr, T.item, "no");
     r.name = cell(tr, T.name, "name");
@@ -200,8 +205,8 @@
     var td = cell(tr, T.trend, "trend-cell");
     r.trend = createTrend();
     td.appendChild(r.trend.box);
-    v.rows[item.item] = r;
-    v.trendDue[item.item] = true;
+    v.rows[key] = r;
+    if (item.item) v.trendDue[key] = true;
     return r;
   }
 
@@ -209,8 +214,8 @@
     if (!Array.isArray(items)) return;
     var seen = {};
     items.forEach(function (item, i) {
-      if (!item || typeof item.item !== "string") return;
-      seen[item.item] = true;
+      if (!item || typeof item !== "object") return;
+      seen[keyOf(item)] = true;
       var r = rowOf(v, item);
       if (v.tbody.children[i] !== r.tr) v.tbody.insertBefore(r.tr, v.tbody.children[i] || null);
       setText(r.no, item.no);
@@ -362,7 +367,7 @@
   }
 
   function markTrendsDue(v) {
-    Object.keys(v.rows).forEach(function (item) { v.trendDue[item] = true; });
+    Object.keys(v.rows).forEach(function (key) { if (key.charAt(0) !== "#") v.trendDue[key] = true; });
   }
 
   // ---- reading the whole picture and following the stream ---------------------
