@@ -131,7 +131,7 @@ class Browser:
 SHOWN = """(() => {
   const s = document.querySelector('section.station');
   if (!s) return null;
-  const row = s.querySelector('tbody tr');
+  const rows = [...s.querySelectorAll('tbody tr')];
   return {
     station: s.getAttribute('data-station'),
     state: s.getAttribute('data-state'),
@@ -139,8 +139,8 @@ SHOWN = """(() => {
     stateWord: s.querySelector('.state-word').textContent,
     records: s.querySelectorAll('.facts dd')[1].textContent,
     lastRecord: s.querySelectorAll('.facts dd')[0].textContent,
-    name: row ? row.querySelector('td.name').textContent : null,
-    value: row ? row.querySelector('td.data').textContent : null,
+    names: rows.map(r => r.querySelector('td.name').textContent),
+    values: rows.map(r => r.querySelector('td.data').textContent),
     seen: Number(document.body.dataset.recordsSeen),
     connection: document.body.dataset.connection,
     caption: document.querySelector('thead th').textContent,
@@ -156,7 +156,7 @@ def check_page(url, station=None):
     browser = Browser()
     try:
         browser.open(url)
-        first = browser.wait_for(SHOWN + "?.name ? " + SHOWN + " : null", 15)
+        first = browser.wait_for(f"(() => {{ const s = {SHOWN}; return s && s.names.length ? s : null; }})()", 15)
         if not first:
             return ["the page showed no station with items within 15 s"]
         print("first:", json.dumps(first, ensure_ascii=False))
@@ -166,18 +166,20 @@ def check_page(url, station=None):
                 ("the station's name", first["station"], station),
                 ("the lamp while running", first["lamp"], "lamp lamp-running"),
                 ("the state word", first["stateWord"], "実行中"),
-                ("the item's name", first["name"], "Volt"),
+                ("the items' names", first["names"][:2], ["No.", "Volt"]),
             ]
         for what, got, want in expected:
             if got != want:
                 failures.append(f"{what}: {got!r}, expected {want!r}")
-        # The next record arrives over the stream: the counters and the time
-        # move on, without the page being loaded again.
+        # The next records arrive over the stream: the time, the counters and
+        # the measured value (a random walk: within a few records) move on,
+        # without the page being loaded again.
         later = browser.wait_for(
-            f"(() => {{ const s = {SHOWN}; return s && s.seen >= 2 && s.lastRecord !== {json.dumps(first['lastRecord'])} ? s : null; }})()",
+            f"(() => {{ const s = {SHOWN}; return s && s.seen >= 2 && s.lastRecord !== {json.dumps(first['lastRecord'])} && "
+            f"s.values[1] !== {json.dumps(first['values'][1:2])}[0] ? s : null; }})()",
             10)
         if not later:
-            failures.append("no record reached the page within 10 s")
+            failures.append("no record with a new value reached the page within 10 s")
         else:
             print("later:", json.dumps(later, ensure_ascii=False))
             if later["records"] == first["records"]:

@@ -14,7 +14,8 @@
       states: { running: "実行中", stopped: "停止中", alarm: "アラーム", portLost: "ポート切断", noReply: "無応答" },
       live: "接続中", connecting: "接続しています…", lost: "接続が切れました。再接続しています…",
       unauthorized: "トークンが違います（?token=… を付けて開いてください）",
-      noStations: "計測所がありません", updated: "更新 ", noData: "データなし"
+      noStations: "計測所がありません", updated: "更新 ", noData: "データなし",
+      since: function (min) { return "直近 " + min + " 分"; }
     },
     en: {
       item: "Item", name: "Name", data: "Data", alarm: "Alarm", alarmCount: "Alarms",
@@ -23,7 +24,8 @@
       states: { running: "Running", stopped: "Stopped", alarm: "Alarm", portLost: "Port lost", noReply: "No reply" },
       live: "Live", connecting: "Connecting…", lost: "Connection lost, reconnecting…",
       unauthorized: "Wrong token (open the page with ?token=…)",
-      noStations: "No stations", updated: "Updated ", noData: "No data"
+      noStations: "No stations", updated: "Updated ", noData: "No data",
+      since: function (min) { return "last " + min + " min"; }
     }
   };
   var lang = (navigator.language || "").toLowerCase().indexOf("ja") === 0 ? "ja" : "en";
@@ -32,6 +34,7 @@
 
   var TREND_SPAN_S = 3600;
   var TREND_REDRAW_MS = 5000;   // a trend is read again at most this often
+  var MIN_TREND_MS = 60000;     // the narrowest time axis: one minute
   var RECONNECT_MS = 3000;      // after the server closed the stream for good
   var ALARM_LOG_LINES = 20;
   var STATES = ["running", "stopped", "alarm", "portLost", "noReply"];
@@ -261,6 +264,8 @@
     t.bottom = el("span", "axis axis-bottom");
     t.box.appendChild(t.top);
     t.box.appendChild(t.bottom);
+    t.since = el("span", "since");
+    t.box.appendChild(t.since);
     t.levels = el("div", "levels");
     t.box.appendChild(t.levels);
     return t;
@@ -295,15 +300,20 @@
     t.box.classList.toggle("no-data", runs.length === 0);
     if (runs.length === 0) {
       setText(t.top, "");
+      setText(t.since, "");
       setText(t.bottom, T.noData);
       return;
     }
     if (hi === lo) { hi += 1; lo -= 1; }
     var pad = (hi - lo) * 0.08;
     hi += pad; lo -= pad;
-    var spanMs = (trend.span || TREND_SPAN_S) * 1000;
-    var last = points.length ? points[points.length - 1][0] : Date.now();
-    var end = Math.max(Date.now(), last), start = end - spanMs;
+    // The time axis ends at the newest point, not at the browser's clock,
+    // which may be set differently from the station's. A run younger than
+    // the span fills the width from its first point.
+    var first = runs[0][0][0], end = runs[runs.length - 1].slice(-1)[0][0];
+    var spanMs = Math.min((trend.span || TREND_SPAN_S) * 1000, Math.max(end - first, MIN_TREND_MS));
+    var start = end - spanMs;
+    setText(t.since, T.since(Math.max(1, Math.round(spanMs / 60000))));
     function x(ms) { return ((ms - start) / spanMs * W).toFixed(1); }
     function y(v) { return ((hi - v) / (hi - lo) * H).toFixed(1); }
 
