@@ -22,7 +22,8 @@ mkdir -p "$work"
 port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
 token="screenshot"
 pids=()
-trap 'for p in "${pids[@]}"; do kill -CONT "$p" 2>/dev/null; kill "$p" 2>/dev/null; done; wait 2>/dev/null || true' EXIT
+# lineC's instrument is gone by then and lineD's is stopped: every kill may fail.
+trap 'for p in "${pids[@]}"; do kill -CONT "$p" 2>/dev/null || true; kill "$p" 2>/dev/null || true; done; wait || true' EXIT
 
 homes=()
 for line in lineA lineB lineC lineD; do
@@ -35,6 +36,7 @@ for line in lineA lineB lineC lineD; do
   homes+=(--home "$home")
 done
 printf '[web]\nlisten=127.0.0.1:%s\ntoken=%s\n' "$port" "$token" >>"$work/lineA/velloran.ini"
+chmod 600 "$work/lineA/velloran.ini"  # it holds the token
 
 start_sim() {  # home, extra arguments
   local home="$1"

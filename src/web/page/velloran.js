@@ -9,7 +9,7 @@
   var TEXTS = {
     ja: {
       item: "項目No", name: "名前", data: "ﾃﾞｰﾀ", alarm: "ｱﾗｰﾑ", alarmCount: "ｱﾗｰﾑ数",
-      min: "最小値", max: "最大値", avg: "平均値", trend: "トレンド（1時間）",
+      min: "最小値", max: "最大値", avg: "平均値", trend: "トレンド",
       lastRecord: "最終記録", records: "記録数", alarms: "アラーム", alarmLog: "アラームログ",
       states: { running: "実行中", stopped: "停止中", alarm: "アラーム", portLost: "ポート切断", noReply: "無応答" },
       live: "接続中", connecting: "接続しています…", lost: "接続が切れました。再接続しています…",
@@ -19,7 +19,7 @@
     },
     en: {
       item: "Item", name: "Name", data: "Data", alarm: "Alarm", alarmCount: "Alarms",
-      min: "Min", max: "Max", avg: "Average", trend: "Trend (1 hour)",
+      min: "Min", max: "Max", avg: "Average", trend: "Trend",
       lastRecord: "Last record", records: "Records", alarms: "Alarms", alarmLog: "Alarm log",
       states: { running: "Running", stopped: "Stopped", alarm: "Alarm", portLost: "Port lost", noReply: "No reply" },
       live: "Live", connecting: "Connecting…", lost: "Connection lost, reconnecting…",
@@ -208,6 +208,8 @@
     var td = cell(tr, T.trend, "trend-cell");
     r.trend = createTrend();
     td.appendChild(r.trend.box);
+    td.appendChild(r.trend.levels);
+    if (!item.item) tr.classList.add("no-trend");  // the number or time column
     v.rows[key] = r;
     if (item.item) v.trendDue[key] = true;
     return r;
@@ -266,8 +268,7 @@
     t.box.appendChild(t.bottom);
     t.since = el("span", "since");
     t.box.appendChild(t.since);
-    t.levels = el("div", "levels");
-    t.box.appendChild(t.levels);
+    t.levels = el("div", "levels");  // placed under the box by the row
     return t;
   }
 
@@ -296,7 +297,11 @@
     var runs = runsOf(points);
     var lo = Infinity, hi = -Infinity;
     runs.forEach(function (run) { run.forEach(function (p) { lo = Math.min(lo, p[1]); hi = Math.max(hi, p[2]); }); });
-    levels.forEach(function (l) { lo = Math.min(lo, l.value); hi = Math.max(hi, l.value); });
+    // A level near the values widens the scale to show its line; one far
+    // off would flatten the values, so it is only named below the trend.
+    var near = Math.max(hi - lo, Math.abs(hi) * 0.05, 1e-9);
+    var shown = levels.filter(function (l) { return l.value >= lo - near && l.value <= hi + near; });
+    shown.forEach(function (l) { lo = Math.min(lo, l.value); hi = Math.max(hi, l.value); });
     t.box.classList.toggle("no-data", runs.length === 0);
     if (runs.length === 0) {
       setText(t.top, "");
@@ -319,9 +324,11 @@
 
     levels.forEach(function (l) {
       var cls = "level " + (/^MIN/i.test(l.name) ? "level-min" : "level-max") + (l.threshold ? " level-threshold" : "");
-      t.svg.appendChild(svg("line", { x1: 0, x2: W, y1: y(l.value), y2: y(l.value), "class": cls }));
-      var tag = el("span", cls, l.name + " " + l.value);
-      t.levels.appendChild(tag);
+      var arrow = "";
+      if (shown.indexOf(l) >= 0) t.svg.appendChild(svg("line", { x1: 0, x2: W, y1: y(l.value), y2: y(l.value), "class": cls }));
+      else arrow = l.value > hi ? " ↑" : " ↓";
+      var label = l.name.indexOf(String(l.value)) >= 0 ? l.name : l.name + " " + l.value;  // "ALM>15" names its value
+      t.levels.appendChild(el("span", cls, label + arrow));
     });
     runs.forEach(function (run) {
       var upper = run.map(function (p) { return x(p[0]) + "," + y(p[2]); });
