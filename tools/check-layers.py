@@ -97,7 +97,8 @@ class Checker:
     def run(self):
         for folder in sorted((self.root / "src").iterdir()):
             layer = folder.name
-            if not folder.is_dir():
+            # A folder without C++ (the web page's files alone) includes nothing.
+            if not folder.is_dir() or not self.sources(folder):
                 continue
             if layer == "app":
                 for path in self.sources(folder):
