@@ -12,6 +12,7 @@ packages=(
   libgensio-dev ser2net  # network Com ports (rfc2217://, tcp://); ser2net serves a test instrument
   libgtest-dev
   python3-aiosmtpd python3-serial  # python3-serial: the pyserial side of bench/serial_bench.py
+  chromium  # the station web page opened in a headless browser by tests/web/page_test.py
   libreoffice-dev
   fonts-noto-cjk
   qt6-translations-l10n
