@@ -6,7 +6,7 @@ same time on the same machine.
 
   bench/web_bench.py BUILD [SECONDS]   (default 120 s per part)
 
-Part 1: 5 clients read the stream. Part 2: the same and one more client that
+First 5 clients read the stream; then the same and one more client that
 stops reading after its first bytes (a stalled tablet). Per part: the CPU of
 both processes (their difference is the page's), the cycle lateness of each
 side as the instruments see the queries arrive, the records each client got
