@@ -17,6 +17,15 @@ constexpr std::chrono::milliseconds kMessageEvery{1000};
 // The trend's entries are drawn from at most this many points.
 constexpr std::size_t kTrendPoints = 600;
 
+// The channel whose text of a change ends the alarm-log line; -1 for none.
+// Channels 1–7 put their name before channel 0's text, so they are asked first.
+template <typename TextOf>
+int channelSaying(const QString& line, TextOf textOf) {
+    for (int ch = kChannels - 1; ch >= 0; --ch)
+        if (line.endsWith(textOf(ch))) return ch;
+    return -1;
+}
+
 }  // namespace
 
 WebBoard::Station* WebBoard::find(const QString& name) {
@@ -40,8 +49,8 @@ void WebBoard::addStation(const QString& station) {
 }
 
 QString WebBoard::stateOf(const Station& s) {
-    if (s.running && s.portLost) return QStringLiteral("portLost");
-    if (s.running && s.noReply) return QStringLiteral("noReply");
+    if (s.running && s.lostPorts.any()) return QStringLiteral("portLost");
+    if (s.running && s.silentPorts.any()) return QStringLiteral("noReply");
     if (s.lamp == kColourRed) return QStringLiteral("alarm");
     return s.running ? QStringLiteral("running") : QStringLiteral("stopped");
 }
@@ -83,8 +92,9 @@ void WebBoard::runStarted(const QString& station, const QMap<QString, QString>& 
     s->records = 0;
     s->alarms = 0;
     s->lastRecord = QDateTime();
-    s->portLost = s->noReply = false;
-    s->silenceLine = silenceText(silenceCycles);
+    s->lostPorts.reset();
+    s->silentPorts.reset();
+    s->silenceCycles = silenceCycles;
     s->units = units;
     s->record = QJsonValue::Null;
     s->recordPending = false;
@@ -125,7 +135,8 @@ void WebBoard::runOver(const QString& station) {
     Station* s = find(station);
     if (!s) return;
     s->running = false;
-    s->portLost = s->noReply = false;
+    s->lostPorts.reset();
+    s->silentPorts.reset();
     stateMayHaveChanged(*s);
 }
 
@@ -135,11 +146,13 @@ void WebBoard::alarmLine(const QString& station, const QString& line) {
     if (!s) return;
     s->alarmLog.push_back(line);
     while (s->alarmLog.size() > kAlarmLines) s->alarmLog.pop_front();
-    // The station's changes, in the engine's own words.
-    if (line.endsWith(portLostText())) s->portLost = true;
-    else if (line.endsWith(portBackText())) s->portLost = false;
-    else if (!s->silenceLine.isEmpty() && line.endsWith(s->silenceLine)) s->noReply = true;
-    else if (line.endsWith(replyBackText())) s->noReply = false;
+    // The station's changes, in the engine's own words, each for its channel.
+    if (const int ch = channelSaying(line, [](int c) { return portLostText(c); }); ch >= 0) s->lostPorts.set(ch);
+    else if (const int ch = channelSaying(line, [](int c) { return portBackText(c); }); ch >= 0) s->lostPorts.reset(ch);
+    else if (const int ch = channelSaying(line, [&](int c) { return silenceText(s->silenceCycles, c); });
+             s->silenceCycles > 0 && ch >= 0)
+        s->silentPorts.set(ch);
+    else if (const int ch = channelSaying(line, [](int c) { return replyBackText(c); }); ch >= 0) s->silentPorts.reset(ch);
     hub_.publish(EventHub::frame("alarm", compact(QJsonObject{{"station", s->name}, {"line", line}})));
     stateMayHaveChanged(*s);
 }
@@ -197,7 +210,8 @@ void WebBoard::statusChanged(const QString& station, const StationStatus& status
     // last words (the message the run ended with comes after its last tick).
     if (status.running) return;
     s->running = false;
-    s->portLost = s->noReply = false;
+    s->lostPorts.reset();
+    s->silentPorts.reset();
     s->lamp = status.lampColour;
     s->message = status.message;
     stateMayHaveChanged(*s);

@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QString>
+#include <bitset>
 #include <chrono>
 #include <deque>
 #include <map>
@@ -19,6 +20,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/run_state.h"
 #include "measure/record_stream.h"
 #include "monitor/run_monitor_model.h"
 #include "station/station_view.h"
@@ -65,9 +67,10 @@ private:
         int records = 0;
         int alarms = 0;
         QDateTime lastRecord;
-        bool portLost = false;
-        bool noReply = false;
-        QString silenceLine;  // the no-reply alarm's text for this run's limit
+        // The channels whose port is lost, and those in the no-reply alarm.
+        std::bitset<kChannels> lostPorts;
+        std::bitset<kChannels> silentPorts;
+        int silenceCycles = 0;  // the no-reply alarm's limit in this run (0: off)
         QMap<QString, QString> units;
         QJsonValue record = QJsonValue::Null;
         bool recordPending = false;  // a record closed, its grid rows not copied yet
