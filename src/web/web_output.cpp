@@ -16,12 +16,13 @@ void WebOutput::runEvent(const RunEvent& event) {
     else if (event.phase == RunPhase::Over) board_.runOver(station_);
 }
 
-RunOutputFactory webRunOutput(WebBoard& board, std::function<QString()> startNote) {
-    return [&board, startNote](const RunOutputContext& run) -> std::unique_ptr<RunOutput> {
+RunOutputFactory webRunOutput(WebBoard* board, std::function<QString()> startNote) {
+    return [board, startNote](const RunOutputContext& run) -> std::unique_ptr<RunOutput> {
         if (startNote)
             if (const QString note = startNote(); !note.isEmpty())
                 run.log.alarmLogLine(loglines::stamp(run.localNow()) + QStringLiteral(", ") + note);
-        return std::make_unique<WebOutput>(board, run);
+        if (!board) return nullptr;
+        return std::make_unique<WebOutput>(*board, run);
     };
 }
 

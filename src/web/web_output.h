@@ -26,9 +26,10 @@ private:
     const int silenceCycles_;
 };
 
-// Outputs onto `board` for every run of every station. `startNote` is asked
-// at each run's start for a line the alarm log should get once (why the
-// page did not open), empty when there is none.
-RunOutputFactory webRunOutput(WebBoard& board, std::function<QString()> startNote = {});
+// Outputs onto `board` for every run of every station; none without a board
+// (no page: a fast line pays nothing for it). `startNote` is asked at each
+// run's start for a line the alarm log should get once (why the page did not
+// open), empty when there is none.
+RunOutputFactory webRunOutput(WebBoard* board, std::function<QString()> startNote = {});
 
 }  // namespace vel

@@ -31,13 +31,16 @@ bool WebPage::open(const ProgramFolder& folder, const std::function<void(const Q
 }
 
 RunOutputFactory WebPage::runOutput() {
-    return webRunOutput(board_, [this] {
+    return webRunOutput(serving() ? &board_ : nullptr, [this] {
         std::lock_guard lock(noteMutex_);
         return std::exchange(pendingNote_, QString());
     });
 }
 
+// Without a page nothing is hooked: the board would copy every record for
+// no reader, which a line at a thousand records a second would feel.
 void WebPage::watch(const ProgramFolder& folder, StationLines& lines) {
+    if (!serving()) return;
     const QString name = stationName(folder);
     board_.addStation(name);
     lines.alarmLine = [this, name, before = std::move(lines.alarmLine)](const QString& line) {
@@ -51,6 +54,7 @@ void WebPage::watch(const ProgramFolder& folder, StationLines& lines) {
 }
 
 void WebPage::watch(const ProgramFolder& folder, StationView& view) {
+    if (!serving()) return;
     const QString name = stationName(folder);
     view.statusChanged = [this, name, before = std::move(view.statusChanged)](const StationStatus& status) {
         if (before) before(status);

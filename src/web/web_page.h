@@ -34,7 +34,8 @@ public:
 
     // A station of the process: its run output to append to
     // StationOptions::runOutputs, and its lines and view hooked (chained
-    // before any hooks they hold already).
+    // before any hooks they hold already). Call after open(): without a page
+    // the run output only tells why and nothing is hooked.
     RunOutputFactory runOutput();
     void watch(const ProgramFolder& folder, StationLines& lines);
     void watch(const ProgramFolder& folder, StationView& view);
