@@ -72,8 +72,10 @@ void Engine::watchPort(int channel) {
 // the start of a run does.
 void Engine::tryReconnect(int channel) {
     const auto ch = static_cast<size_t>(channel);
+    // The clock is read only for a port that is away: every tick asks each channel.
+    if (!run_.running || !reconnect_[ch].lost) return;
     const Fixed4 now = timer_.timerNowMs();
-    if (!run_.running || !reconnectDue(reconnect_[ch], now)) return;
+    if (!reconnectDue(reconnect_[ch], now)) return;
     SerialPort& port = portOf(channel);
     // Only the device the run was using: never another that answers to the
     // Com number while the instrument is away.
@@ -103,9 +105,10 @@ void Engine::silenceCheck() {
 // the alarm by its length; a pause is the operator's and counts nothing.
 void Engine::silenceTimeCheck() {
     if (!run_.running || run_.paused) return;
+    const Fixed4 now = timer_.timerNowMs();
     for (int ch = 0; ch < kChannels; ++ch) {
         SilenceWatch& watch = silence_[static_cast<size_t>(ch)];
-        if (silenceTimeUp(watch, timer_.timerNowMs(), run_.cycleInterval))
+        if (silenceTimeUp(watch, now, run_.cycleInterval))
             stationChange(silenceText(watch.limit, ch), true);
     }
 }
@@ -113,9 +116,10 @@ void Engine::silenceTimeCheck() {
 // A cycle talks to a channel again only with its port: one begun while the
 // port is away stays quiet on that channel to its end.
 void Engine::cycleBegins() {
+    const Fixed4 now = timer_.timerNowMs();
     for (size_t ch = 0; ch < silence_.size(); ++ch) {
         cycleInterrupted_[ch] = reconnect_[ch].lost;
-        cycleStarted(silence_[ch], timer_.timerNowMs());
+        cycleStarted(silence_[ch], now);
     }
 }
 
